@@ -1,0 +1,45 @@
+# Sourced by scripts: starts a private X display with a tray host and a PulseAudio server with a null sink
+# named "test", exports DISPLAY, XDG_RUNTIME_DIR and PULSE_SERVER, and stops them all on exit.
+# Usage: . tests/tools/desktop.sh; start_desktop
+_desktop_pids=()
+
+stop_desktop() {
+  local p
+  for p in "${_desktop_pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${_desktop_pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  _desktop_pids=()
+  [ -n "${_desktop_runtime:-}" ] && rm -rf "$_desktop_runtime"
+  return 0
+}
+
+_wait_for() {  # _wait_for SECONDS COMMAND...
+  local deadline=$((SECONDS + $1)); shift
+  until "$@" >/dev/null 2>&1; do
+    [ $SECONDS -ge $deadline ] && return 1
+    sleep 0.1
+  done
+}
+
+start_desktop() {
+  local display
+  for display in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] || break
+  done
+  Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+  _desktop_pids+=($!)
+  export DISPLAY=":$display"
+  _wait_for 20 xdpyinfo || { echo "desktop: Xvfb did not start" >&2; return 1; }
+  trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
+  _desktop_pids+=($!)
+
+  _desktop_runtime=$(mktemp -d)
+  chmod 700 "$_desktop_runtime"
+  export XDG_RUNTIME_DIR="$_desktop_runtime"
+  pulseaudio --daemonize=no --exit-idle-time=-1 -n --use-pid-file=no --system=no \
+    --load="module-null-sink sink_name=test" --load=module-native-protocol-unix >/dev/null 2>&1 &
+  _desktop_pids+=($!)
+  export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
+  _wait_for 20 pactl info || { echo "desktop: PulseAudio did not start" >&2; return 1; }
+  pactl set-default-sink test
+  trap stop_desktop EXIT
+}
