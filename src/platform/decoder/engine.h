@@ -1,0 +1,98 @@
+#pragma once
+// The engine of one player: runs on its own thread, takes commands from the queue, decodes, applies the sound
+// settings and writes to the output, and posts every notification to the notification target.
+
+#include "audio_output.h"
+#include "command_queue.h"
+#include "http_stream.h"
+#include "mpeg_decoder.h"
+#include "notifications.h"
+#include "sound_processing.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QObject;
+
+namespace xa_engine {
+
+class Engine {
+public:
+    Engine(QObject *target, std::shared_ptr<CommandQueue> queue);
+    ~Engine();
+    // The thread body: returns after the Exit command.
+    void run();
+
+private:
+    void handle(const Command &c);
+    bool handle_transport(const Command &c);
+    bool handle_input(const Command &c);
+    bool handle_output(const Command &c);
+    bool handle_settings(const Command &c);
+
+    // Input
+    void open_input(const std::string &name);
+    void close_input(bool report);
+    void start_stream();
+    void stop_stream();
+    void pump_stream();
+    size_t feed_stream();
+    void input_ready();
+    void reopen_for_quality();
+    bool has_input() const { return decoder_ != nullptr; }
+    bool is_stream() const { return !url_.empty(); }
+
+    // Playback
+    void play();
+    void pause();
+    void stop();
+    void seek(int32_t offset, int32_t range);
+    void play_chunk();
+    void end_of_file();
+    void set_state(int state);
+    bool release_output_if(int mode_bit);
+    bool ensure_output_started();
+
+    // Reports
+    void report_position(bool force);
+    void report_volume();
+    void report_module(int code, int id, const std::string &name, const std::string &description, int devices);
+    void report_output_modules();
+    int64_t position_samples();
+
+    Notifier notify_;
+    std::shared_ptr<CommandQueue> queue_;
+    bool running_ = true;
+
+    AudioOutput output_;
+    std::unique_ptr<MpegDecoder> decoder_;
+    std::shared_ptr<HttpStream> stream_;
+    std::string input_name_;     // what is open (or was named with SetInputName)
+    std::string url_;            // the stream's address when the input is a network stream
+    std::vector<uint8_t> stream_start_;  // bytes fed before the format was known, for a re-open
+    bool ready_ = false;         // the input's format is known and it can play
+    bool play_pending_ = false;  // Play arrived while a stream was still connecting
+    bool at_end_ = false;
+    bool waiting_for_data_ = false;
+
+    int state_ = XA_PLAYER_STATE_STOPPED;
+    int mode_ = 0;
+    int32_t position_range_ = 1000;
+    int32_t granularity_ms_ = 250;
+    int64_t last_reported_ = -1;
+    SoundSettings sound_;
+    uint32_t ports_ = XA_OUTPUT_PORT_SPEAKER;
+    int quality_ = XA_CODEC_QUALITY_FULL;
+    std::optional<XA_EqualizerInfo> equalizer_;
+    uint32_t notification_mask_ = 0xFFFFFFFFu;
+    int debug_level_ = 0;
+    int input_module_ = -1;
+    std::map<std::string, int32_t> env_integers_;
+    std::map<std::string, std::string> env_strings_;
+    std::vector<uint8_t> pcm_;
+};
+
+}  // namespace xa_engine

@@ -1,0 +1,274 @@
+#include "http_stream.h"
+
+#include "xaudio.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace xa_engine {
+
+namespace {
+int64_t now_ms()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void init_curl()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+bool starts_with_nocase(const char *text, size_t size, const char *prefix)
+{
+    const size_t n = std::strlen(prefix);
+    return size >= n && strncasecmp(text, prefix, n) == 0;
+}
+
+int error_for(CURLcode rc)
+{
+    switch (rc) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return XA_ERROR_NETWORK_HOST_NOT_FOUND;
+    case CURLE_COULDNT_CONNECT:
+        return XA_ERROR_NETWORK_CONNECT_FAILED;
+    case CURLE_HTTP_RETURNED_ERROR:
+        return XA_ERROR_NETWORK_HTTP_STATUS;
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_ABORTED_BY_CALLBACK:
+        return XA_ERROR_NETWORK_TIMEOUT;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_URL_MALFORMAT:
+        return XA_ERROR_INVALID_PARAMETERS;
+    default:
+        return XA_ERROR_NETWORK_TRANSFER;
+    }
+}
+}  // namespace
+
+struct HttpStream::Transfer {
+    static size_t write(char *data, size_t size, size_t count, void *self)
+    {
+        return static_cast<HttpStream *>(self)->on_data(data, size * count);
+    }
+    static size_t header(char *data, size_t size, size_t count, void *self)
+    {
+        static_cast<HttpStream *>(self)->on_header(data, size * count);
+        return size * count;
+    }
+    static int progress(void *self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+    {
+        return static_cast<HttpStream *>(self)->should_abort() ? 1 : 0;
+    }
+};
+
+std::shared_ptr<HttpStream> HttpStream::start(const std::string &url, const HttpOptions &options,
+                                              std::function<void()> wake)
+{
+    init_curl();
+    std::shared_ptr<HttpStream> stream(new HttpStream);
+    stream->wake_ = std::move(wake);
+    stream->options_ = options;
+    stream->last_data_ms_ = now_ms();
+    // The thread holds its own reference, so a cancelled transfer finishes safely after the engine let go.
+    std::thread([stream, url, options] { stream->run(url, options); }).detach();
+    return stream;
+}
+
+HttpStream::~HttpStream() = default;
+
+void HttpStream::run(std::string url, HttpOptions options)
+{
+    CURL *curl = curl_easy_init();
+    if (!curl) {
+        finish(State::Failed, XA_ERROR_OUT_OF_MEMORY, "cannot start a network transfer");
+        return;
+    }
+    curl_slist *headers = curl_slist_append(nullptr, "Icy-MetaData: 1");
+    curl_slist *aliases = curl_slist_append(nullptr, "ICY 200 OK");
+    char error_buffer[CURL_ERROR_SIZE] = {};
+
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, options.connect_timeout_ms);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, "DAK-MP3/1.0");
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_HTTP200ALIASES, aliases);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error_buffer);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Transfer::write);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &Transfer::header);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Transfer::progress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
+
+    const CURLcode rc = curl_easy_perform(curl);
+    if (rc == CURLE_OK) {
+        finish(State::Finished, XA_SUCCESS, {});
+    } else if (!cancelled_) {
+        std::string text = error_buffer[0] ? error_buffer : curl_easy_strerror(rc);
+        if (rc == CURLE_ABORTED_BY_CALLBACK)
+            text = "the server stopped sending";
+        finish(State::Failed, error_for(rc), text);
+    } else {
+        finish(State::Failed, XA_FAILURE, "cancelled");
+    }
+    curl_slist_free_all(headers);
+    curl_slist_free_all(aliases);
+    curl_easy_cleanup(curl);
+}
+
+void HttpStream::finish(State state, int error, std::string text)
+{
+    {
+        std::lock_guard lock(mutex_);
+        error_text_ = std::move(text);
+    }
+    error_ = error;
+    state_ = state;
+    if (!cancelled_ && wake_)
+        wake_();
+}
+
+void HttpStream::on_header(const char *line, size_t size)
+{
+    // A status line starts each response (redirects give several): the ICY framing belongs to the last one.
+    if (starts_with_nocase(line, size, "HTTP/") || starts_with_nocase(line, size, "ICY ")) {
+        metaint_ = 0;
+        return;
+    }
+    if (starts_with_nocase(line, size, "icy-metaint:")) {
+        const std::string value(line + 12, size - 12);
+        const long n = std::strtol(value.c_str(), nullptr, 10);
+        metaint_ = n > 0 && n <= (1L << 20) ? n : 0;
+        until_meta_ = metaint_;
+        meta_length_next_ = false;
+        meta_remaining_ = 0;
+    }
+}
+
+size_t HttpStream::on_data(const char *data, size_t size)
+{
+    if (cancelled_)
+        return 0;
+    const size_t total = size;
+    if (metaint_ <= 0) {
+        append_audio(data, size);
+        return cancelled_ ? 0 : total;
+    }
+    while (size > 0) {
+        if (meta_length_next_) {
+            meta_remaining_ = static_cast<uint8_t>(*data) * 16u;
+            meta_length_next_ = false;
+            metadata_.clear();
+            ++data;
+            --size;
+            if (meta_remaining_ == 0)
+                until_meta_ = metaint_;
+        } else if (meta_remaining_ > 0) {
+            const size_t take = std::min(size, meta_remaining_);
+            metadata_.append(data, take);
+            meta_remaining_ -= take;
+            data += take;
+            size -= take;
+            if (meta_remaining_ == 0) {
+                parse_metadata();
+                until_meta_ = metaint_;
+            }
+        } else {
+            const size_t take = std::min(size, static_cast<size_t>(until_meta_));
+            append_audio(data, take);
+            until_meta_ -= static_cast<long>(take);
+            data += take;
+            size -= take;
+            if (until_meta_ == 0)
+                meta_length_next_ = true;
+        }
+    }
+    return cancelled_ ? 0 : total;
+}
+
+void HttpStream::parse_metadata()
+{
+    // StreamTitle='Artist - Title';StreamUrl='...';
+    const std::string key = "StreamTitle='";
+    const size_t start = metadata_.find(key);
+    if (start == std::string::npos)
+        return;
+    const size_t from = start + key.size();
+    size_t end = metadata_.find("';", from);
+    if (end == std::string::npos)
+        end = metadata_.find('\'', from);
+    std::lock_guard lock(mutex_);
+    title_ = metadata_.substr(from, end == std::string::npos ? std::string::npos : end - from);
+}
+
+void HttpStream::append_audio(const char *data, size_t size)
+{
+    if (size == 0)
+        return;
+    {
+        std::unique_lock lock(mutex_);
+        while (buffer_.size() >= options_.buffer_limit && !cancelled_) {
+            waiting_for_room_ = true;
+            room_.wait_for(lock, std::chrono::milliseconds(100));
+        }
+        waiting_for_room_ = false;
+        buffer_.insert(buffer_.end(), data, data + size);
+        last_data_ms_ = now_ms();
+    }
+    state_ = State::Streaming;
+    if (wake_)
+        wake_();
+}
+
+bool HttpStream::should_abort()
+{
+    if (cancelled_)
+        return true;
+    std::lock_guard lock(mutex_);
+    return !waiting_for_room_ && now_ms() - last_data_ms_ > options_.stall_timeout_ms;
+}
+
+size_t HttpStream::read(uint8_t *buffer, size_t capacity)
+{
+    std::lock_guard lock(mutex_);
+    const size_t n = std::min(capacity, buffer_.size());
+    std::copy_n(buffer_.begin(), n, buffer);
+    buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(n));
+    if (n > 0)
+        room_.notify_one();
+    return n;
+}
+
+std::string HttpStream::error_text() const
+{
+    std::lock_guard lock(mutex_);
+    return error_text_;
+}
+
+std::string HttpStream::stream_title() const
+{
+    std::lock_guard lock(mutex_);
+    return title_;
+}
+
+void HttpStream::cancel()
+{
+    cancelled_ = true;
+    room_.notify_all();
+}
+
+}  // namespace xa_engine

@@ -1,0 +1,76 @@
+#pragma once
+// One MPEG audio input decoded by libmpg123 to interleaved stereo signed 16-bit samples: a local file (seekable,
+// exact length) or a fed byte stream (network).
+
+#include "xaudio.h"
+
+#include <cstdint>
+#include <string>
+
+struct mpg123_handle_struct;
+
+namespace xa_engine {
+
+struct StreamInfo {
+    uint8_t level = 0;      // MPEG version: 1 or 2 (MPEG 2.5 reports 2; its rates tell it apart)
+    uint8_t layer = 0;      // 1, 2 or 3
+    uint16_t bitrate = 0;   // kbit/s; the average for VBR files
+    uint16_t frequency = 0; // the stream's sample rate in Hz
+    uint8_t mode = 0;       // XA_STREAM_MODE_*
+};
+
+class MpegDecoder {
+public:
+    enum class Read { Data, NeedMore, Done, Error };
+
+    MpegDecoder();
+    ~MpegDecoder();
+    MpegDecoder(const MpegDecoder &) = delete;
+    MpegDecoder &operator=(const MpegDecoder &) = delete;
+
+    // Opens a file and reads up to its first frame. quality: XA_CODEC_QUALITY_*; where a reduced rate is not
+    // possible the next better one is used (see quality()). Returns XA_SUCCESS or an XA_ERROR_INPUT_* code.
+    int open_file(const std::string &path, int quality);
+    // Prepares for data given with feed(); the format becomes known once enough data has been fed.
+    int open_feed(int quality);
+    void feed(const uint8_t *data, size_t size);
+
+    // For fed input: tries to find the format with the data fed so far. Returns XA_SUCCESS once known,
+    // XA_FAILURE while more data is needed, or an error code.
+    int probe_format();
+    bool format_known() const { return rate_ > 0; }
+
+    // Decodes into `buffer` (at most `capacity` bytes); `*got` receives the byte count.
+    Read read(uint8_t *buffer, size_t capacity, size_t *got);
+    size_t block_size() const;
+
+    long rate() const { return rate_; }      // output rate
+    int quality() const { return quality_; } // the quality actually in use
+    bool seekable() const { return is_file_; }
+    StreamInfo info();
+    // Length and position in output samples; length is -1 when unknown.
+    int64_t length() const { return length_; }
+    int64_t tell();
+    bool seek(int64_t sample);
+    void set_equalizer(const XA_EqualizerInfo *eq);
+
+private:
+    void close();
+    bool new_handle(int quality);
+    int read_format();
+
+    mpg123_handle_struct *mh_ = nullptr;
+    bool is_file_ = false;
+    std::string path_;
+    long rate_ = 0;
+    int quality_ = 0;
+    int64_t length_ = -1;
+    int64_t file_bytes_ = 0;
+    bool have_eq_ = false;
+    XA_EqualizerInfo eq_{};
+};
+
+// The error code for a local path that cannot be opened for reading, or XA_SUCCESS.
+int check_readable_file(const std::string &path);
+
+}  // namespace xa_engine
