@@ -8,6 +8,7 @@
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace xa_engine {
 
@@ -63,6 +64,10 @@ bool MpegDecoder::new_handle(int quality)
     if (!mh_)
         return false;
     mpg123_param(mh_, MPG123_ADD_FLAGS, MPG123_FORCE_STEREO | MPG123_QUIET, 0.0);
+    mpg123_param(mh_, MPG123_VERBOSE, 0, 0.0);
+    // Decode enough frames before a seek target that the bit reservoir and the filter bank are primed again:
+    // the first audio after a seek is then exactly what a decode from the start gives there.
+    mpg123_param(mh_, MPG123_PREFRAMES, 8, 0.0);
     mpg123_param(mh_, MPG123_DOWN_SAMPLE, quality, 0.0);
     // Everything decodes to interleaved stereo signed 16-bit, whatever the rate.
     mpg123_format_none(mh_);
@@ -86,6 +91,39 @@ int MpegDecoder::read_format()
     return XA_SUCCESS;
 }
 
+namespace {
+// Scans a whole file on a handle of its own: the exact length in output samples (VBR files without a Xing or
+// VBRI header too) and a complete frame index for fast seeks. The playing handle never scans itself, since
+// decoding after a scan and a seek back to the start differs from a plain decode in the last bit.
+struct ScanResult {
+    int64_t length = -1;
+    std::vector<off_t> index;
+    off_t step = 0;
+};
+
+ScanResult scan_file(const std::string &path, int quality)
+{
+    ScanResult result;
+    int err = MPG123_OK;
+    mpg123_handle *mh = mpg123_new(nullptr, &err);
+    if (!mh)
+        return result;
+    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_FORCE_STEREO | MPG123_QUIET, 0.0);
+    mpg123_param(mh, MPG123_DOWN_SAMPLE, quality, 0.0);
+    if (mpg123_open(mh, path.c_str()) == MPG123_OK && mpg123_scan(mh) == MPG123_OK) {
+        const off_t len = mpg123_length(mh);
+        result.length = len > 0 ? len : -1;
+        off_t *offsets = nullptr;
+        size_t fill = 0;
+        if (mpg123_index(mh, &offsets, &result.step, &fill) == MPG123_OK && offsets)
+            result.index.assign(offsets, offsets + fill);
+    }
+    mpg123_close(mh);
+    mpg123_delete(mh);
+    return result;
+}
+}  // namespace
+
 int MpegDecoder::open_file(const std::string &path, int quality)
 {
     if (const int err = check_readable_file(path); err != XA_SUCCESS)
@@ -101,14 +139,13 @@ int MpegDecoder::open_file(const std::string &path, int quality)
         if (mpg123_open(mh_, path.c_str()) != MPG123_OK)
             return XA_ERROR_INPUT_CANNOT_READ;
         if (read_format() == XA_SUCCESS) {
-            // A full scan gives exact lengths for VBR files without a Xing/VBRI header and a complete seek index.
-            mpg123_scan(mh_);
+            ScanResult scan = scan_file(path, q);
+            if (!scan.index.empty())
+                mpg123_set_index(mh_, scan.index.data(), scan.step, scan.index.size());
             const off_t len = mpg123_length(mh_);
-            length_ = len > 0 ? len : -1;
+            length_ = scan.length > 0 ? scan.length : (len > 0 ? len : -1);
             return XA_SUCCESS;
         }
-        if (q == 0 || mpg123_errcode(mh_) != MPG123_BAD_RATE)
-            break;
     }
     close();
     return XA_ERROR_INPUT_NOT_MPEG_AUDIO;
@@ -137,14 +174,17 @@ int MpegDecoder::probe_format()
         return XA_ERROR_DECODER;
     if (format_known())
         return XA_SUCCESS;
-    if (read_format() == XA_SUCCESS)
+    long rate = 0;
+    int channels = 0, encoding = 0;
+    const int rc = mpg123_getformat(mh_, &rate, &channels, &encoding);
+    if (rc == MPG123_OK) {
+        rate_ = rate;
         return XA_SUCCESS;
-    const int err = mpg123_errcode(mh_);
-    if (err == MPG123_BAD_RATE && quality_ > 0) {
-        // Reopen at the next better quality; the caller feeds the stream again from its start buffer.
-        return XA_ERROR_OUTPUT_FORMAT;
     }
-    return XA_FAILURE;
+    if (rc == MPG123_NEED_MORE)
+        return XA_FAILURE;
+    // The stream's frames are there but the reduced rate is impossible: the caller starts over one step better.
+    return quality_ > 0 ? XA_ERROR_OUTPUT_FORMAT : XA_FAILURE;
 }
 
 size_t MpegDecoder::block_size() const { return mpg123_outblock(mh_); }

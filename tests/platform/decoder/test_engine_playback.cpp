@@ -1,0 +1,337 @@
+// The engine against a plain libmpg123 decode: bit-exact output at neutral settings for every kind of MPEG
+// audio file, the notification sequence of a whole play, duration and seek accuracy, and codec quality.
+
+#include "player_probe.h"
+#include "tools/fixtures.h"
+#include "tools/pcm.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+using namespace testtools;
+
+class TestEnginePlayback : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    std::unique_ptr<Fixtures> fx_;
+    QString cbr_, vbr_;
+
+    // Where, in frames, `part` begins inside `whole`: the offset near `expected` (searched +-searchFrames)
+    // with the smallest difference over 2048 frames.
+    static qint64 locate(const Pcm &whole, const Pcm &part, qint64 expected, qint64 searchFrames)
+    {
+        qint64 best = -1;
+        double bestError = 1e300;
+        const qint64 n = std::min<qint64>(2048, part.frames());
+        for (qint64 off = std::max<qint64>(0, expected - searchFrames); off <= expected + searchFrames; ++off) {
+            if (off + n > whole.frames())
+                break;
+            double err = 0;
+            for (qint64 i = 0; i < n; ++i) {
+                const double d = whole.samples[size_t((off + i) * 2)] - part.samples[size_t(i * 2)];
+                err += d * d;
+            }
+            if (err < bestError) {
+                bestError = err;
+                best = off;
+            }
+        }
+        return best;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(dir_.isValid());
+        fx_ = std::make_unique<Fixtures>(dir_.path());
+        Tone sweep;
+        sweep.signal = Signal::Sweep;
+        sweep.frequency = 200;
+        sweep.secondFrequency = 4000;
+        sweep.seconds = 20;
+        const QString wav = fx_->wav("sweep.wav", sweep);
+        QVERIFY2(!wav.isEmpty(), qPrintable(fx_->error()));
+        cbr_ = fx_->mp3("sweep-cbr.mp3", wav);
+        Mp3Options vbr;
+        vbr.vbrQuality = 2;
+        vbr_ = fx_->mp3("sweep-vbr.mp3", wav, vbr);
+        QVERIFY2(!cbr_.isEmpty() && !vbr_.isEmpty(), qPrintable(fx_->error()));
+    }
+
+    void bitExactAgainstPlainDecode_data()
+    {
+        QTest::addColumn<QString>("file");
+        Tone tone;
+        tone.signal = Signal::TwoTone;
+        tone.seconds = 3;
+        auto mp3 = [&](const char *name, Mp3Options o, int rate = 44100, int channels = 2) {
+            Tone t = tone;
+            t.rate = rate;
+            t.channels = channels;
+            const QString f = fx_->mp3(name, t, o);
+            QVERIFY2(!f.isEmpty(), qPrintable(fx_->error()));
+            QTest::newRow(name) << f;
+        };
+        Mp3Options o;
+        mp3("mpeg1-cbr-joint.mp3", o);
+        o.mode = ChannelMode::Stereo;
+        mp3("mpeg1-cbr-stereo.mp3", o);
+        o.mode = ChannelMode::DualChannel;
+        mp3("mpeg1-cbr-dual.mp3", o);
+        o = {};
+        o.mode = ChannelMode::Mono;
+        mp3("mpeg1-mono.mp3", o, 44100, 1);
+        o = {};
+        o.resampleHz = 22050;
+        o.bitrate = 64;
+        mp3("mpeg2-22k.mp3", o);
+        o = {};
+        o.resampleHz = 11025;
+        o.bitrate = 32;
+        o.mode = ChannelMode::Mono;
+        mp3("mpeg25-11k-mono.mp3", o, 44100, 1);
+        o = {};
+        o.vbrQuality = 4;
+        o.id3v1 = o.id3v2 = true;
+        o.title = "Tagged";
+        mp3("vbr-tagged.mp3", o);
+        const QString mp2 = fx_->mp2("layer2.mp2", tone);
+        QVERIFY2(!mp2.isEmpty(), qPrintable(fx_->error()));
+        QTest::newRow("layer2") << mp2;
+    }
+    void bitExactAgainstPlainDecode()
+    {
+        QFETCH(QString, file);
+        PlayerProbe p;
+        QVERIFY(p.open(file));
+        const QString out = dir_.filePath(QFileInfo(file).fileName() + ".wav");
+        QVERIFY(p.playToWav(out));
+        const Pcm got = readWav(out);
+        const Pcm want = decodeWithMpg123(file);
+        QVERIFY2(got.ok(), qPrintable(got.error));
+        QVERIFY2(want.ok(), qPrintable(want.error));
+        QCOMPARE(got.channels, 2);
+        QCOMPARE(got.rate, want.rate);
+        QCOMPARE(got.frames(), want.frames());
+        QCOMPARE(maxAbsDifference(got, want), 0);
+    }
+
+    void notificationSequenceOfAWholePlay()
+    {
+        PlayerProbe p;
+        p.send(XA_MSG_COMMAND_OUTPUT_OPEN, QStringLiteral("test"));
+        const size_t from = p.messages.size();
+        QVERIFY(p.open(cbr_));
+        // Opening reports the input, what it is and how long it lasts, before anything plays.
+        const int info = p.waitCode(XA_MSG_NOTIFY_INPUT_STREAM_INFO, 5000, from);
+        const int duration = p.waitCode(XA_MSG_NOTIFY_INPUT_DURATION, 5000, from);
+        QVERIFY(info >= 0 && duration >= 0);
+        const XA_Message &si = p.messages[size_t(info)];
+        QCOMPARE(int(si.u8(4)), 1);      // MPEG 1
+        QCOMPARE(int(si.u8(5)), 3);      // layer III
+        QCOMPARE(int(si.u16(6)), 128);   // kbit/s
+        QCOMPARE(int(si.u16(8)), 44100);
+        QCOMPARE(int(si.u8(10)), XA_STREAM_MODE_JOINT_STEREO);
+        QCOMPARE(p.messages[size_t(duration)].u32(4), 20u);
+
+        size_t mark = p.messages.size();
+        p.send(XA_MSG_COMMAND_PLAY);
+        QVERIFY(p.waitState(XA_PLAYER_STATE_PLAYING, 5000, mark) >= 0);
+        p.send(XA_MSG_COMMAND_PAUSE);
+        QVERIFY(p.waitState(XA_PLAYER_STATE_PAUSED, 5000, mark) >= 0);
+        p.send(XA_MSG_COMMAND_PLAY);
+        const int resumed = p.waitState(XA_PLAYER_STATE_PLAYING, 5000, size_t(p.waitState(2, 0, mark)) + 1);
+        QVERIFY(resumed >= 0);
+        p.send(XA_MSG_COMMAND_STOP);
+        const int stopped = p.waitState(XA_PLAYER_STATE_STOPPED, 5000, size_t(resumed));
+        QVERIFY(stopped >= 0);
+        // Stop rewinds: the position report that follows is the start.
+        const int pos = p.waitCode(XA_MSG_NOTIFY_INPUT_POSITION, 5000, size_t(stopped));
+        QVERIFY(pos >= 0);
+        QCOMPARE(p.messages[size_t(pos)].u32(4), 0u);
+
+        mark = p.messages.size();
+        p.send(XA_MSG_COMMAND_PLAY);
+        const int eof = p.waitState(XA_PLAYER_STATE_EOF, 20000, mark);
+        QVERIFY(eof >= 0);
+        // Time reports while playing: at least one per second of audio, the last one at the end.
+        int timecodes = 0;
+        for (size_t i = mark; i < size_t(eof); ++i)
+            timecodes += p.messages[i].code == XA_MSG_NOTIFY_INPUT_TIMECODE;
+        QVERIFY2(timecodes >= 20, qPrintable(QString::number(timecodes)));
+        const XA_Message *lastPos = p.last(XA_MSG_NOTIFY_INPUT_POSITION);
+        QCOMPARE(lastPos->u32(4), lastPos->u32(8));
+        // Play after the end starts over.
+        mark = p.messages.size();
+        p.send(XA_MSG_COMMAND_PLAY);
+        QVERIFY(p.waitState(XA_PLAYER_STATE_PLAYING, 5000, mark) >= 0);
+    }
+
+    void durationIsExactForVbrWithoutHeader()
+    {
+        const QString bare = fx_->withoutXingHeader("sweep-vbr-bare.mp3", vbr_);
+        QVERIFY2(!bare.isEmpty(), qPrintable(fx_->error()));
+        PlayerProbe p;
+        QVERIFY(p.open(bare));
+        const int d = p.waitCode(XA_MSG_NOTIFY_INPUT_DURATION);
+        QVERIFY(d >= 0);
+        QCOMPARE(p.messages[size_t(d)].u32(4), 20u);
+    }
+
+    void seekLandsWhereAsked_data()
+    {
+        QTest::addColumn<bool>("vbr");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("range");
+        QTest::newRow("cbr quarter") << false << 10000 << 40000;
+        QTest::newRow("cbr 13.3 s") << false << 2660 << 4000;
+        QTest::newRow("vbr quarter") << true << 10000 << 40000;
+        QTest::newRow("vbr 17.1 s") << true << 171 << 200;
+    }
+    void seekLandsWhereAsked()
+    {
+        QFETCH(bool, vbr);
+        QFETCH(int, offset);
+        QFETCH(int, range);
+        const QString file = vbr ? vbr_ : cbr_;
+        const Pcm whole = decodeWithMpg123(file);
+        QVERIFY(whole.ok());
+        PlayerProbe p;
+        QVERIFY(p.open(file));
+        p.send(XA_MSG_COMMAND_INPUT_SEEK, offset, range);
+        QVERIFY(p.waitReply(XA_MSG_COMMAND_INPUT_SEEK) >= 0);
+        QCOMPARE(p.last(XA_MSG_NOTIFY_ACK)->u8(4), uint8_t(XA_MSG_COMMAND_INPUT_SEEK));
+        const QString out = dir_.filePath(QStringLiteral("seek-%1-%2.wav").arg(vbr).arg(offset));
+        QVERIFY(p.playToWav(out));
+        const Pcm part = readWav(out);
+        QVERIFY(part.ok());
+        const qint64 expected = qint64(double(offset) / range * whole.frames());
+        const qint64 found = locate(whole, part, expected, whole.rate / 5);
+        QVERIFY(found >= 0);
+        QVERIFY2(std::abs(found - expected) <= whole.rate / 10,
+                 qPrintable(QStringLiteral("landed at frame %1, asked for %2").arg(found).arg(expected)));
+        // And the rest of the file follows without a gap.
+        QCOMPARE(part.frames(), whole.frames() - found);
+    }
+
+    void codecQualityReducesTheRate()
+    {
+        PlayerProbe p;
+        p.send(XA_MSG_SET_CODEC_QUALITY, XA_CODEC_QUALITY_HALF);
+        QVERIFY(p.open(cbr_));
+        const QString out = dir_.filePath("half.wav");
+        QVERIFY(p.playToWav(out));
+        const Pcm half = readWav(out);
+        QCOMPARE(half.rate, 22050);
+        QVERIFY(std::abs(half.seconds() - 20.0) < 0.1);
+
+        // A quarter of 22.05 kHz is not possible: the engine says what it does instead.
+        Tone t;
+        t.seconds = 2;
+        Mp3Options o;
+        o.resampleHz = 22050;
+        o.bitrate = 64;
+        const QString low = fx_->mp3("quarter.mp3", t, o);
+        QVERIFY(!low.isEmpty());
+        p.send(XA_MSG_SET_CODEC_QUALITY, XA_CODEC_QUALITY_QUARTER);
+        QVERIFY(p.open(low));
+        const size_t mark = p.messages.size();
+        p.send(XA_MSG_GET_CODEC_QUALITY);
+        const int q = p.waitCode(XA_MSG_NOTIFY_CODEC_QUALITY, 5000, mark);
+        QVERIFY(q >= 0);
+        QCOMPARE(int(p.messages[size_t(q)].u8(4)), XA_CODEC_QUALITY_HALF);
+        QVERIFY(p.playToWav(dir_.filePath("quarter.wav")));
+        QCOMPARE(readWav(dir_.filePath("quarter.wav")).rate, 11025);
+    }
+
+    void getCommandsAnswerWithTheirNotifications()
+    {
+        PlayerProbe p;
+        p.send(XA_MSG_SET_OUTPUT_VOLUME, 30);  // only the balance given: PCM and master become 0
+        control_message_send_III(p.player, XA_MSG_SET_OUTPUT_VOLUME, 30, 70, 90);
+        size_t mark = p.messages.size();
+        p.send(XA_MSG_GET_OUTPUT_VOLUME);
+        QVERIFY(p.waitCode(XA_MSG_NOTIFY_OUTPUT_MASTER_LEVEL, 5000, mark) >= 0);
+        QCOMPARE(int(p.last(XA_MSG_NOTIFY_OUTPUT_BALANCE)->u8(6)), 30);
+        QCOMPARE(int(p.last(XA_MSG_NOTIFY_OUTPUT_PCM_LEVEL)->u8(5)), 70);
+        QCOMPARE(int(p.last(XA_MSG_NOTIFY_OUTPUT_MASTER_LEVEL)->u8(4)), 90);
+        const XA_Message *v = p.last(XA_MSG_NOTIFY_OUTPUT_VOLUME);
+        QCOMPARE(int(v->u8(4)), 90);
+        QCOMPARE(int(v->u8(5)), 70);
+        QCOMPARE(int(v->u8(6)), 30);
+
+        p.send(XA_MSG_SET_OUTPUT_PORTS, XA_OUTPUT_PORT_HEADPHONE);
+        p.send(XA_MSG_SET_OUTPUT_CHANNELS, XA_OUTPUT_CHANNELS_MONO_RIGHT);
+        p.send(XA_MSG_SET_OUTPUT_CHANNELS, 7);  // refused, the mode stays
+        mark = p.messages.size();
+        p.send(XA_MSG_GET_OUTPUT_PORTS);
+        p.send(XA_MSG_GET_OUTPUT_CHANNELS);
+        p.send(XA_MSG_SET_PLAYER_MODE, 5);
+        QVERIFY(p.waitCode(XA_MSG_NOTIFY_PLAYER_MODE, 5000, mark) >= 0);
+        QCOMPARE(p.last(XA_MSG_NOTIFY_OUTPUT_PORTS)->u8(4), uint8_t(XA_OUTPUT_PORT_HEADPHONE));
+        QCOMPARE(p.last(XA_MSG_NOTIFY_OUTPUT_CHANNELS)->u8(4), uint8_t(XA_OUTPUT_CHANNELS_MONO_RIGHT));
+        QCOMPARE(p.last(XA_MSG_NOTIFY_PLAYER_MODE)->u32(4), 5u);
+        QVERIFY(p.waitFor([](const XA_Message &m) {
+            return m.code == XA_MSG_NOTIFY_NACK && m.u8(4) == XA_MSG_SET_OUTPUT_CHANNELS && m.s16(6) < 0;
+        }) >= 0);
+
+        XA_EqualizerInfo eq{};
+        eq.left[3] = -128;
+        eq.right[31] = 127;
+        control_message_send_P(p.player, XA_MSG_SET_CODEC_EQUALIZER, &eq);
+        eq.left[3] = 0;  // the library took a copy
+        mark = p.messages.size();
+        p.send(XA_MSG_GET_CODEC_EQUALIZER);
+        const int e = p.waitCode(XA_MSG_NOTIFY_CODEC_EQUALIZER, 5000, mark);
+        QVERIFY(e >= 0);
+        QCOMPARE(int(p.messages[size_t(e)].equalizer->left[3]), -128);
+        QCOMPARE(int(p.messages[size_t(e)].equalizer->right[31]), 127);
+
+        control_message_send_SI(p.player, XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "answer", 42);
+        mark = p.messages.size();
+        control_message_send_S(p.player, XA_MSG_GET_PLAYER_ENVIRONMENT_INTEGER, "answer");
+        control_message_send_S(p.player, XA_MSG_GET_PLAYER_ENVIRONMENT_INTEGER, "missing");
+        QVERIFY(p.waitReply(XA_MSG_GET_PLAYER_ENVIRONMENT_INTEGER, 5000, mark) >= 0);
+        const XA_Message *env = p.last(XA_MSG_NOTIFY_PLAYER_ENVIRONMENT_INTEGER);
+        QCOMPARE(QString::fromStdString(env->text(4)), QStringLiteral("answer"));
+        QCOMPARE(env->s32(8), 42);
+
+        mark = p.messages.size();
+        p.send(XA_MSG_COMMAND_PING, 0x7fff1234);
+        const int pong = p.waitCode(XA_MSG_NOTIFY_PONG, 5000, mark);
+        QVERIFY(pong >= 0);
+        QCOMPARE(p.messages[size_t(pong)].u32(4), 0x7fff1234u);
+    }
+
+    void priorityReportsWhatIsInForce()
+    {
+        PlayerProbe p;
+        QCOMPARE(player_set_priority(p.player, XA_PRIORITY_LOW), int(XA_SUCCESS));
+        QCOMPARE(player_get_priority(p.player), int(XA_PRIORITY_LOW));
+        QCOMPARE(player_set_priority(p.player, XA_PRIORITY_LOWEST), int(XA_SUCCESS));
+        QCOMPARE(player_get_priority(p.player), int(XA_PRIORITY_LOWEST));
+        QVERIFY(player_set_priority(p.player, 9) < 0);
+        QCOMPARE(player_get_priority(p.player), int(XA_PRIORITY_LOWEST));
+    }
+
+    void exitEndsTheEngine()
+    {
+        PlayerProbe p;
+        QVERIFY(p.open(cbr_));
+        p.send(XA_MSG_COMMAND_OUTPUT_OPEN, QStringLiteral("test"));
+        p.send(XA_MSG_COMMAND_PLAY);
+        QVERIFY(p.waitState(XA_PLAYER_STATE_PLAYING) >= 0);
+        p.send(XA_MSG_COMMAND_OUTPUT_RESET);
+        p.send(XA_MSG_COMMAND_EXIT);
+        QVERIFY(p.waitCode(XA_MSG_NOTIFY_EXITED) >= 0);
+        const size_t mark = p.messages.size();
+        p.send(XA_MSG_COMMAND_PING, 1);  // nobody is left to answer
+        QTest::qWait(200);
+        QCOMPARE(p.messages.size(), mark);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEnginePlayback)
+#include "test_engine_playback.moc"
