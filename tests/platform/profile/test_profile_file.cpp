@@ -1,0 +1,192 @@
+// Reading and writing profile files on disk: creation on first write, fresh reads before each write, and
+// writes that fail (missing folder, full file-size limit, read-only mount) without touching the old file.
+
+#include "platform/profile/profile_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void put(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// Everything in the folder, hidden files included: a failed write must leave no temporary file behind.
+QStringList folderEntries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+const char *const kHelperVariable = "DAK_PROFILE_WRITE_HELPER";
+
+} // namespace
+
+class TestProfileFile : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void missingFileGivesDefaultsAndFirstWriteCreatesIt()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("devud3.dat");
+        ProfileFile file(path);
+        QVERIFY(file.readStatus().ok());
+        QVERIFY(!file.exists());
+        QCOMPARE(file.readString(u"Options", u"libraryfolder", "dflt"), QString("dflt"));
+        QCOMPARE(file.readInteger(u"Options", u"RewindTime", 5000), 5000);
+        QCOMPARE(file.readBool(u"Options", u"randomset", true), true);
+
+        QVERIFY(file.writeInteger(u"Options", u"RewindTime", -16).ok());
+        QVERIFY(file.writeBool(u"Options", u"randomset", true).ok());
+        QCOMPARE(contents(path), QByteArray("[Options]\r\nRewindTime=-16\r\nrandomset=1\r\n"));
+        QCOMPARE(file.readInteger(u"options", u"rewindtime", 0), -16);
+        QCOMPARE(ProfileFile(path).readBool(u"OPTIONS", u"RANDOMSET", false), true);
+    }
+
+    void eachWriteStartsFromTheFileOnDisk()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("t.ini");
+        ProfileFile file(path);
+        QVERIFY(file.writeString(u"A", u"mine", u"1").ok());
+        put(path, "; edited by hand\n[A]\nmine=1\nhis=2\n");
+        QVERIFY(file.writeString(u"A", u"mine", u"3").ok());
+        QCOMPARE(contents(path), QByteArray("; edited by hand\n[A]\nmine=3\nhis=2\n"));
+        QCOMPARE(file.readString(u"A", u"his", {}), QString("2"));
+    }
+
+    void batchReadsLikeKeyByKey()
+    {
+        QTemporaryDir dir;
+        const QByteArray start = "[B]\nb=0\n";
+        put(dir.filePath("one"), start);
+        put(dir.filePath("batch"), start);
+        const QList<ProfileWrite> writes{{"A", "x", "1"}, {"B", "b", "2"}, {"a", "X", "3"}, {"C", "c", ""}};
+        ProfileFile one(dir.filePath("one"));
+        for (const ProfileWrite &w : writes)
+            QVERIFY(one.writeString(w.section, w.key, w.value).ok());
+        QVERIFY(ProfileFile(dir.filePath("batch")).write(writes).ok());
+        QCOMPARE(contents(dir.filePath("batch")), contents(dir.filePath("one")));
+
+        // A batch with a bad key writes nothing at all.
+        const QByteArray before = contents(dir.filePath("batch"));
+        const ProfileStatus status = ProfileFile(dir.filePath("batch")).write({{"A", "x", "9"}, {"A", "bad=key", "1"}});
+        QVERIFY(status.error.contains(dir.filePath("batch")));
+        QCOMPARE(contents(dir.filePath("batch")), before);
+    }
+
+    void unreadableFileIsNeverWrittenOver()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("devud3.dat");
+        QVERIFY(QDir().mkdir(path));
+        ProfileFile file(path);
+        QVERIFY(!file.readStatus().ok());
+        QVERIFY(file.readStatus().error.contains(path));
+        const ProfileStatus status = file.writeString(u"S", u"k", u"v");
+        QVERIFY(status.error.contains(path));
+        QVERIFY(QFileInfo(path).isDir());
+    }
+
+    void fullDiskLeavesTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("devud3.dat");
+        const QByteArray old = "[Options]\r\nRewindTime=5000\r\n";
+        put(path, old);
+
+        // A file-size limit makes write() fail with EFBIG the way a full disk fails with ENOSPC.
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit small = saved;
+        small.rlim_cur = 64;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        ProfileFile file(path);
+        const ProfileStatus status = file.writeString(u"Options", u"libraryfolder", QString(500, u'x'));
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
+
+        QVERIFY(!status.ok());
+        QVERIFY2(status.error.contains(path), qPrintable(status.error));
+        QCOMPARE(contents(path), old);
+        QCOMPARE(folderEntries(dir.path()), QStringList{"devud3.dat"});
+        QCOMPARE(file.readString(u"Options", u"libraryfolder", "unchanged"), QString("unchanged"));
+    }
+
+    void readOnlyFolderLeavesTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("devud3.dat");
+        const QByteArray old = "[Options]\nRewindTime=5000\n";
+        put(path, old);
+
+        // The write runs in this program, started again inside a private mount namespace in which the folder
+        // is a read-only bind mount; the folder stays writable for everyone else.
+        QProcess helper;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(kHelperVariable, path);
+        helper.setProcessEnvironment(env);
+        helper.start("unshare", {"-rm", "sh", "-c",
+                                 "mount --bind \"$1\" \"$1\" && mount -o remount,ro,bind \"$1\" \"$1\" && exec \"$2\"",
+                                 "sh", dir.path(), QCoreApplication::applicationFilePath()});
+        if (!helper.waitForFinished(60000) || helper.exitStatus() != QProcess::NormalExit)
+            QSKIP("unshare is not available here");
+        const QString output = QString::fromLocal8Bit(helper.readAllStandardOutput());
+        if (helper.exitCode() != 0 && helper.exitCode() != 3)
+            QSKIP(qPrintable("no read-only mount possible here: " + helper.readAllStandardError()));
+
+        QCOMPARE(helper.exitCode(), 3);
+        QVERIFY2(output.contains(path) && output.contains("Read-only file system"), qPrintable(output));
+        QCOMPARE(contents(path), old);
+        QCOMPARE(folderEntries(dir.path()), QStringList{"devud3.dat"});
+    }
+
+    void modeAndLinksSurviveAWrite()
+    {
+        QTemporaryDir dir;
+        const QString real = dir.filePath("real.ini");
+        const QString link = dir.filePath("link.ini");
+        put(real, "[S]\nk=1\n");
+        QCOMPARE(::chmod(QFile::encodeName(real).constData(), 0640), 0);
+        QVERIFY(QFile::link(real, link));
+
+        QVERIFY(ProfileFile(link).writeString(u"S", u"k", u"2").ok());
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(contents(real), QByteArray("[S]\nk=2\n"));
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(real).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, 0640u);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    // Helper mode for readOnlyFolderLeavesTheOldFile: write one key, print the outcome, exit 3 on failure.
+    if (const QByteArray path = qgetenv(kHelperVariable); !path.isEmpty()) {
+        const ProfileStatus status = ProfileFile(QString::fromLocal8Bit(path)).writeString(u"Options", u"RewindTime", u"1");
+        std::fputs(status.error.toLocal8Bit().constData(), stdout);
+        return status.ok() ? 0 : 3;
+    }
+    QCoreApplication app(argc, argv);
+    TestProfileFile test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_profile_file.moc"
