@@ -1,0 +1,115 @@
+#include "platform/shell/Shell.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <utility>
+
+namespace Shell {
+
+namespace {
+
+Answerer &installedAnswerer()
+{
+    static Answerer answerer;
+    return answerer;
+}
+
+QString windowTitle(const Request &request)
+{
+    return request.title.isEmpty() ? QCoreApplication::applicationName() : request.title;
+}
+
+Answer showDialog(const Request &request)
+{
+    // Dialogs need a QApplication. A program without one (a console tool, a test without an answerer) gets
+    // the text on stderr and the answer of Cancel / No, instead of a crash.
+    if (qobject_cast<QApplication *>(QCoreApplication::instance()) == nullptr) {
+        std::fprintf(stderr, "%s\n", qPrintable(displayText(request.text)));
+        return {};
+    }
+
+    switch (request.kind) {
+    case Kind::Error: {
+        QMessageBox box(QMessageBox::Critical, windowTitle(request), displayText(request.text), QMessageBox::Ok,
+                        request.parent);
+        box.setTextFormat(Qt::PlainText);  // file names may hold '<' and '&'
+        box.exec();
+        return {true, {}};
+    }
+    case Kind::Confirm: {
+        QMessageBox box(QMessageBox::Question, windowTitle(request), displayText(request.text),
+                        QMessageBox::Yes | QMessageBox::No, request.parent);
+        box.setTextFormat(Qt::PlainText);
+        box.setDefaultButton(QMessageBox::Yes);
+        return {box.exec() == QMessageBox::Yes, {}};
+    }
+    case Kind::Input: {
+        QInputDialog dialog(request.parent);
+        dialog.setInputMode(QInputDialog::TextInput);
+        dialog.setWindowTitle(windowTitle(request));
+        dialog.setLabelText(displayText(request.text));
+        dialog.setTextValue(request.initial);
+        if (dialog.exec() == QDialog::Accepted)
+            return {true, dialog.textValue()};
+        return {false, request.initial};
+    }
+    }
+    return {};
+}
+
+}  // namespace
+
+Answerer setAnswerer(Answerer answerer)
+{
+    return std::exchange(installedAnswerer(), std::move(answerer));
+}
+
+Answer ask(const Request &request)
+{
+    // A copy, so that an answerer that replaces itself while answering stays alive until it returns.
+    const Answerer answerer = installedAnswerer();
+    return answerer ? answerer(request) : showDialog(request);
+}
+
+void errorBox(const QString &text, QWidget *parent)
+{
+    Request request;
+    request.kind = Kind::Error;
+    request.text = text;
+    request.parent = parent;
+    ask(request);
+}
+
+bool confirm(const QString &text, QWidget *parent)
+{
+    Request request;
+    request.kind = Kind::Confirm;
+    request.text = text;
+    request.parent = parent;
+    return ask(request).accepted;
+}
+
+QString inputBox(const QString &title, const QString &prompt, const QString &initial, QWidget *parent)
+{
+    Request request;
+    request.kind = Kind::Input;
+    request.title = title;
+    request.text = prompt;
+    request.initial = initial;
+    request.parent = parent;
+    const Answer answer = ask(request);
+    return answer.accepted ? answer.text : initial;
+}
+
+QString displayText(const QString &text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+}  // namespace Shell

@@ -1,0 +1,61 @@
+#pragma once
+// Every message box, confirmation and input box of the program goes through this seam. Production shows the
+// Qt dialog; a test installs an answerer that sees each request and answers it instead, so no dialog opens.
+//
+// To add a kind of dialog (file open, folder browser, ...): add a Kind, the fields it needs to Request,
+// a function below that fills a Request and calls ask(), and the Qt dialog in Shell.cpp's showDialog().
+//
+// Texts are handed over exactly as the program builds them: a carriage return (0x0D) joins the parts of a
+// two-part text, and the Qt dialog shows it as a line break.
+//
+// Only the user-interface thread may call these functions.
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace Shell {
+
+enum class Kind {
+    Error,    // error icon, one OK button
+    Confirm,  // question icon, Yes and No
+    Input,    // title, prompt, an edit field holding the initial text, OK and Cancel
+};
+
+struct Request {
+    Kind kind = Kind::Error;
+    QString title;    // window title; empty means the application's name
+    QString text;     // message, question or prompt
+    QString initial;  // Input: the text the field starts with
+    QWidget *parent = nullptr;
+};
+
+struct Answer {
+    bool accepted = false;  // OK / Yes; false for Cancel / No
+    QString text;           // Input: the text the user confirmed
+};
+
+using Answerer = std::function<Answer(const Request &)>;
+
+// Replaces the Qt dialogs with an answerer; an empty answerer brings the Qt dialogs back.
+// Returns the answerer that was installed before.
+Answerer setAnswerer(Answerer answerer);
+
+// Routes a request to the installed answerer or, without one, to the Qt dialog.
+Answer ask(const Request &request);
+
+// Shows an error box and returns when the user closed it.
+void errorBox(const QString &text, QWidget *parent = nullptr);
+
+// Asks a Yes/No question; true for Yes.
+bool confirm(const QString &text, QWidget *parent = nullptr);
+
+// Asks for a line of text. Cancel returns the initial text unchanged.
+QString inputBox(const QString &title, const QString &prompt, const QString &initial, QWidget *parent = nullptr);
+
+// The text as a dialog shows it: each carriage return, alone or before a line feed, becomes one line break.
+QString displayText(const QString &text);
+
+}  // namespace Shell
