@@ -1,0 +1,271 @@
+#pragma once
+// The main window: four stacked panels (time and seek bar, song information, song library, button bar),
+// the tray icon and the main popup menu `popupmenu1`, through which every command of the program runs.
+//
+// One class, spread over files by concern. In this folder: main_core.cpp (creation, tray icon, show/hide,
+// close), main_layout.cpp (panels, display styles, resize rule, docking, always on top), main_popupmenu.cpp
+// (the menu), main_options.cpp (the option items). Handlers of other subsystems live in their folders;
+// until they are written, the main_*_pending.cpp files here give them empty bodies.
+//
+// Controls and menu items are public members named like their object names, so every subsystem's part of
+// this class and the windows that read the main window's labels reach them directly.
+//
+// Only the user-interface thread may use this class.
+
+#include "app/window/MainLayout.h"
+
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QSlider;
+class QToolButton;
+class QTreeWidget;
+class AutoSizeLabels;
+class PanelDocking;
+class TrayClicks;
+class TXaudioPlayer;
+
+class Tform_main : public QWidget {
+    Q_OBJECT
+public:
+    explicit Tform_main(QWidget *parent = nullptr);
+    ~Tform_main() override;
+
+    // ---- The player component, created with the window and owned by it (a child object). Its events are
+    // bound by the playback handlers.
+    TXaudioPlayer *xaudio = nullptr;
+
+    // ---- Playback state read by the tray clicks and kept by the transport handlers.
+    bool song_opened = false;  // an input is open in the player
+    bool playing = false;      // the player plays
+
+    // ---- Panels and controls, by object name.
+    QFrame *panel_time = nullptr;
+    QSlider *trackbar_song = nullptr;
+    QLabel *label_length = nullptr;
+    QLabel *label_currenttime = nullptr;
+
+    QFrame *panel_songinfo = nullptr;
+    QLabel *label_setname = nullptr;
+    QLabel *label_songtitle = nullptr;
+    QLabel *label_filename = nullptr;
+    QLabel *label_songdata = nullptr;
+
+    QFrame *panel_songlibrary = nullptr;
+    QLabel *label_treeviewdock = nullptr;
+    QTreeWidget *treeview_songlibrary = nullptr;  // its context menu is the library's own, not popupmenu1
+
+    QFrame *panel_controls = nullptr;
+    QLabel *Image1 = nullptr;  // shows the state icon; a click opens the about window
+    QToolButton *button_alwaysontop = nullptr;
+    QToolButton *button_toggledisplaystyle = nullptr;
+    QToolButton *button_hide = nullptr;
+    QToolButton *button_exit = nullptr;
+    QFrame *bevel_leftline = nullptr;
+    QToolButton *speedbutton_play = nullptr;
+    QToolButton *speedbutton_pause = nullptr;
+    QToolButton *speedbutton_stop = nullptr;
+    QToolButton *speedbutton_previoussong = nullptr;
+    QToolButton *speedbutton_nextsong = nullptr;
+
+    // ---- The main popup menu, in display order. Submenus are QMenus; their menuAction() carries the same
+    // object name. Separators are actions named N1 ... N12.
+    QMenu *popupmenu1 = nullptr;
+    QAction *pop_showwindow = nullptr;
+    QMenu *pop_options = nullptr;
+    QAction *pop_autoplayonstart = nullptr;
+    QAction *pop_autoplayonopen = nullptr;
+    QAction *pop_randomset = nullptr;
+    QAction *pop_randomsong = nullptr;
+    QAction *pop_openfolderrecursive = nullptr;
+    QAction *pop_libraryfolder = nullptr;
+    QAction *pop_SetRewindTime = nullptr;
+    QAction *pop_SetFastForwardTime = nullptr;
+    QAction *pop_ConfigureMiniInfo = nullptr;
+    QAction *N9 = nullptr;
+    QAction *pop_saveoptions = nullptr;
+    QAction *N12 = nullptr;
+    QAction *pop_configureHotkeys = nullptr;
+    QAction *N3 = nullptr;
+    QAction *pop_associate = nullptr;
+    QMenu *pop_audiosettings = nullptr;
+    QAction *pop_modifyaudiosettings = nullptr;
+    QAction *N11 = nullptr;
+    QMenu *pop_audiodrivertreatment = nullptr;
+    QAction *pop_releaseon_stop = nullptr;
+    QAction *pop_releaseon_pause = nullptr;
+    QAction *pop_releaseon_eof = nullptr;
+    QAction *N10 = nullptr;
+    QAction *pop_audiodrivertreatment_activate = nullptr;
+    QAction *N4 = nullptr;
+    QAction *pop_openfile = nullptr;
+    QAction *pop_openfolder = nullptr;
+    QAction *pop_openurl = nullptr;
+    QAction *N5 = nullptr;
+    QAction *pop_play = nullptr;
+    QAction *pop_pause = nullptr;
+    QAction *pop_stop = nullptr;
+    QAction *pop_rewind = nullptr;
+    QAction *pop_fastforward = nullptr;
+    QAction *pop_ShowMiniInfo = nullptr;
+    QAction *N6 = nullptr;
+    QMenu *pop_songlibrary = nullptr;  // five fixed entries, then one submenu per set
+    QAction *pop_managelibrary = nullptr;
+    QAction *N2 = nullptr;
+    QMenu *pop_favorites = nullptr;
+    QMenu *pop_favoritesmedia = nullptr;
+    QAction *N7 = nullptr;
+    QAction *pop_previoussong = nullptr;
+    QAction *pop_nextsong = nullptr;
+    QAction *pop_playrandomset = nullptr;
+    QAction *pop_playrandomsong = nullptr;
+    QAction *N1 = nullptr;
+    QAction *pop_about = nullptr;
+    QAction *pop_exit = nullptr;
+
+    // Performs the click of a menu item, as if it was chosen from the menu. A disabled item ignores the
+    // click. Returns whether the item's handler ran. Every caller of a command (buttons, tray, hotkeys, end
+    // of file) goes through this.
+    static bool ClickMenuItem(QAction *item);
+
+    // ---- Tray icon.
+    void TaskBarAddIcon();
+    void TaskBarRemoveIcon();
+    // Shows Image1's current icon in the tray with `tip` (shortened to what a tray tip holds).
+    void TaskBarModifyIcon(const QString &tip);
+    bool TrayIconExists() const { return m_tray != nullptr; }
+    QSystemTrayIcon *TrayIcon() const { return m_tray; }
+    // The longest tip a tray icon shows.
+    static constexpr int kTrayTipMax = 63;
+    // `tip` cut to kTrayTipMax characters, ending in "..." when it had to be cut.
+    static QString TrayTipText(const QString &tip);
+    // What the tray icon's events do; public for the tray host's callback and for tests.
+    void TrayIconActivated(QSystemTrayIcon::ActivationReason reason);
+    // Pause when playing, else play; nothing while no song is open.
+    void TrayPlayPauseToggle();
+    TrayClicks &TrayClickHandling() { return *m_trayClicks; }
+
+    // Image1's picture; setting it does not touch the tray icon (TaskBarModifyIcon does).
+    void SetImage1Icon(const QIcon &icon);
+    QIcon Image1Icon() const { return m_image1Icon; }
+
+    // ---- Layout and display styles.
+    int DisplayStyle() const { return m_layout.DisplayStyle(); }
+    // Brings back a stored display style through the style button: 1, 2 and 3 come back unchanged, 0 and
+    // anything outside 1..3 give style 0.
+    void RestoreDisplayStyle(int storedStyle);
+    // The window's client size as last recorded by the resize rule (stored as width and height at exit).
+    int RecordedWidth() const { return m_layout.RecordedWidth(); }
+    int RecordedHeight() const { return m_layout.RecordedHeight(); }
+    const MainLayout &Layout() const { return m_layout; }
+    bool AlwaysOnTop() const { return m_alwaysOnTop; }
+    // Panel docking; the drag with the mouse ends in these two.
+    PanelDocking &Docking() { return *m_docking; }
+    void FloatPanel(QFrame *panel, const QRect &globalRect);
+    void DockPanel(QFrame *panel);
+
+    // Set while the window is shown, cleared when it is hidden; stored as the window's "show" setting.
+    bool MainWindowShown() const { return m_shown; }
+
+    // ---- Window life cycle.
+    void FormCreate();
+    void FormDestroy();
+    // Runs before the window closes (saving the configuration). Returns false when the close must not
+    // complete because saving failed; the program then keeps running. Closing the window ends the program.
+    bool FormClose();
+
+public Q_SLOTS:
+    // ---- Handlers of this folder.
+    void pop_showwindowClick();
+    void button_hideClick();
+    void pop_aboutClick();
+    void Image1Click();
+    void pop_exitClick();
+    void button_exitClick();
+    void button_toggledisplaystyleClick();
+    void button_alwaysontopClick();
+    void FormResize(bool fromToggle = false);
+    void FormDockDrop();
+    void pop_autoplayonstartClick();
+    void pop_autoplayonopenClick();
+    void pop_randomsetClick();
+    void pop_randomsongClick();
+    void pop_openfolderrecursiveClick();
+
+    // ---- Transport (playback subsystem; empty in main_transport_pending.cpp until written).
+    void pop_playClick();
+    void pop_pauseClick();
+    void pop_stopClick();
+    void pop_rewindClick();
+    void pop_fastforwardClick();
+    void pop_SetRewindTimeClick();
+    void pop_SetFastForwardTimeClick();
+    void pop_releaseon_stopClick();
+    void pop_releaseon_pauseClick();
+    void pop_releaseon_eofClick();
+    void pop_audiodrivertreatment_activateClick();
+    void speedbutton_playClick();
+    void speedbutton_pauseClick();
+    void speedbutton_stopClick();
+    void speedbutton_previoussongClick();
+    void speedbutton_nextsongClick();
+    void trackbar_songChange();  // the user moved the seek bar; not called when code sets it
+
+    // ---- Commands of other subsystems (empty in the main_*_pending.cpp files until written).
+    void pop_openfileClick();
+    void pop_openfolderClick();
+    void pop_openurlClick();
+    void pop_libraryfolderClick();
+    void pop_managelibraryClick();
+    void pop_previoussongClick();
+    void pop_nextsongClick();
+    void pop_playrandomsetClick();
+    void pop_playrandomsongClick();
+    void pop_modifyaudiosettingsClick();
+    void pop_configureHotkeysClick();
+    void pop_ConfigureMiniInfoClick();
+    void pop_ShowMiniInfoClick();
+    void pop_saveoptionsClick();
+    void pop_associateClick();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // main_layout.cpp
+    void CreatePanels();
+    void CreateTimePanel();
+    void CreateSongInfoPanel();
+    void CreateLibraryPanel();
+    void CreateControlsPanel();
+    void ApplyLayout();
+    void ApplyWindowFlags();
+    QFrame *Panel(MainLayout::Panel which) const;
+    // main_popupmenu.cpp
+    void CreatePopupMenu();
+    void ConnectMenuItems();
+    // Shows popupmenu1 as the context menu of `widget`.
+    void UsePopupMenu(QWidget *widget);
+
+    MainLayout m_layout;
+    PanelDocking *m_docking = nullptr;
+    AutoSizeLabels *m_autoSizeLabels = nullptr;
+    bool m_inLayout = false;  // the window applies a layout; its own resize events change nothing
+    bool m_alwaysOnTop = false;
+    bool m_shown = false;
+
+    QSystemTrayIcon *m_tray = nullptr;
+    TrayClicks *m_trayClicks = nullptr;
+    QIcon m_image1Icon;
+};
+
+// The one main window of the program; null until it is created.
+extern Tform_main *form_main;

@@ -1,0 +1,237 @@
+// The main window's creation and end, its tray icon, showing and hiding, and closing.
+
+#include "app/window/form_about.h"
+#include "app/window/form_main.h"
+#include "app/window/PanelDocking.h"
+#include "app/window/ProgramIcon.h"
+#include "app/window/TaskbarEntry.h"
+#include "app/window/TrayClicks.h"
+#include "app/window/WindowPlacement.h"
+#include "playback/XaudioPlayer.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+
+Tform_main *form_main = nullptr;
+
+namespace {
+const QString kProgramName = QStringLiteral("DAK-MP3");
+}
+
+Tform_main::Tform_main(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("form_main"));
+    setWindowTitle(kProgramName);
+    setWindowIcon(ProgramIcon());
+    m_image1Icon = ProgramIcon();
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+
+    m_trayClicks = new TrayClicks(this);
+    m_trayClicks->SetActions([this] { TrayPlayPauseToggle(); }, [this] { pop_showwindowClick(); });
+
+    // The player component comes with the window and goes with it (a child object).
+    xaudio = new TXaudioPlayer(this);
+
+    CreatePopupMenu();
+    CreatePanels();
+    ConnectMenuItems();
+    ApplyWindowFlags();
+
+    // The designed client size, centred on the screen; start-up may then apply a stored geometry.
+    resize(MainLayout::kDesignedClientWidth, MainLayout::kDesignedClientHeight);
+    CenterOnScreen(this);
+    FormResize();
+
+    FormCreate();
+}
+
+Tform_main::~Tform_main()
+{
+    FormDestroy();
+    // Floating panels live in windows of their own; they go now, while this window is still whole.
+    delete m_docking;
+    m_docking = nullptr;
+}
+
+void Tform_main::FormCreate()
+{
+    // The program lives in the tray: only closing this window ends it, not closing the last visible one.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    TaskBarAddIcon();
+}
+
+void Tform_main::FormDestroy()
+{
+    TaskBarRemoveIcon();
+    if (xaudio) {
+        xaudio->OutputReset();
+        xaudio->Exit();
+    }
+    // Switching the keyboard hook off follows here once the hook is wired to this window.
+}
+
+bool Tform_main::ClickMenuItem(QAction *item)
+{
+    if (!item || !item->isEnabled())
+        return false;
+    item->trigger();
+    return true;
+}
+
+// ---- Tray icon -------------------------------------------------------------------------------------
+
+void Tform_main::TaskBarAddIcon()
+{
+    if (m_tray)
+        return;
+    m_tray = new QSystemTrayIcon(m_image1Icon, this);
+    m_tray->setToolTip(kProgramName);
+    m_tray->setContextMenu(popupmenu1);
+    connect(m_tray, &QSystemTrayIcon::activated, this, &Tform_main::TrayIconActivated);
+    m_tray->show();
+    ApplyWindowFlags();  // no taskbar entry while the tray icon exists
+}
+
+void Tform_main::TaskBarRemoveIcon()
+{
+    if (!m_tray)
+        return;
+    m_tray->hide();
+    delete m_tray;
+    m_tray = nullptr;
+    ApplyWindowFlags();  // without the tray icon the window is the program's taskbar entry again
+}
+
+void Tform_main::TaskBarModifyIcon(const QString &tip)
+{
+    if (!m_tray)
+        return;
+    m_tray->setIcon(m_image1Icon);
+    m_tray->setToolTip(TrayTipText(tip));
+}
+
+QString Tform_main::TrayTipText(const QString &tip)
+{
+    if (tip.size() <= kTrayTipMax)
+        return tip;
+    const QString ellipsis = QStringLiteral("...");
+    return tip.left(kTrayTipMax - ellipsis.size()) + ellipsis;
+}
+
+void Tform_main::TrayIconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    switch (reason) {
+    case QSystemTrayIcon::Trigger:
+        m_trayClicks->Click();
+        break;
+    case QSystemTrayIcon::DoubleClick:
+        m_trayClicks->DoubleClick();
+        break;
+    case QSystemTrayIcon::Context:
+        // Some tray hosts open the icon's context menu themselves before reporting the click.
+        if (!popupmenu1->isVisible())
+            popupmenu1->popup(QCursor::pos());
+        break;
+    default:
+        break;
+    }
+}
+
+void Tform_main::TrayPlayPauseToggle()
+{
+    if (!song_opened)
+        return;
+    ClickMenuItem(playing ? pop_pause : pop_play);
+}
+
+void Tform_main::SetImage1Icon(const QIcon &icon)
+{
+    m_image1Icon = icon;
+    Image1->setPixmap(icon.pixmap(16, 16));
+}
+
+// ---- Showing, hiding, closing ------------------------------------------------------------------------
+
+void Tform_main::pop_showwindowClick()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+void Tform_main::button_hideClick()
+{
+    hide();
+}
+
+void Tform_main::pop_aboutClick()
+{
+    if (form_about)
+        form_about->ShowAbout();
+}
+
+void Tform_main::Image1Click()
+{
+    pop_aboutClick();
+}
+
+void Tform_main::pop_exitClick()
+{
+    close();
+}
+
+void Tform_main::button_exitClick()
+{
+    close();
+}
+
+void Tform_main::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        SetSkipTaskbar(this, m_tray != nullptr);  // before the window is mapped
+    m_shown = true;
+}
+
+void Tform_main::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    // A spontaneous hide is the window being minimised: it still counts as shown.
+    if (!event->spontaneous())
+        m_shown = false;
+}
+
+void Tform_main::closeEvent(QCloseEvent *event)
+{
+    if (!FormClose()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    QCoreApplication::quit();
+}
+
+bool Tform_main::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Image1) {
+        // A left click on the picture: press and release on it. Taking the press also keeps it from
+        // starting a drag of the button bar.
+        if (event->type() == QEvent::MouseButtonPress)
+            return static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
+        if (event->type() == QEvent::MouseButtonRelease) {
+            auto *me = static_cast<QMouseEvent *>(event);
+            if (me->button() == Qt::LeftButton && Image1->rect().contains(me->position().toPoint())) {
+                Image1Click();
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
