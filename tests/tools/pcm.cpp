@@ -5,6 +5,7 @@
 #include <mpg123.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <complex>
 #include <cstring>
@@ -27,16 +28,13 @@ struct HandleDeleter {
 
 uint32_t le32(const QByteArray &b, qint64 at)
 {
-    uint32_t v = 0;
-    std::memcpy(&v, b.constData() + at, 4);
-    return v;  // the build machines are little-endian
+    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16
+        | uint32_t(uint8_t(b[at + 3])) << 24;
 }
 
 uint16_t le16(const QByteArray &b, qint64 at)
 {
-    uint16_t v = 0;
-    std::memcpy(&v, b.constData() + at, 2);
-    return v;
+    return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8);
 }
 
 void fft(std::vector<std::complex<double>> &a)
@@ -170,18 +168,15 @@ Pcm readWav(const QString &path)
             const qint64 count = (end - body) / bytes;
             pcm.samples.resize(size_t(count - count % pcm.channels));
             for (size_t i = 0; i < pcm.samples.size(); ++i) {
-                const char *p = b.constData() + body + qint64(i) * bytes;
+                const qint64 p = body + qint64(i) * bytes;
                 int32_t v = 0;
                 if (format == 3) {
-                    float f = 0;
-                    std::memcpy(&f, p, 4);
+                    const float f = std::bit_cast<float>(le32(b, p));
                     v = int32_t(std::lround(std::clamp(double(f), -1.0, 32767.0 / 32768.0) * fullScale));
                 } else if (bits == 8) {
-                    v = (int32_t(uint8_t(p[0])) - 128) << 8;
-                } else {
-                    int32_t wide = 0;
-                    std::memcpy(reinterpret_cast<char *>(&wide) + (4 - bytes), p, size_t(bytes));
-                    v = wide >> 16;
+                    v = (int32_t(uint8_t(b[p])) - 128) * 256;
+                } else {  // the two most significant bytes of a little-endian sample
+                    v = int32_t(int8_t(b[p + bytes - 1])) * 256 + uint8_t(b[p + bytes - 2]);
                 }
                 pcm.samples[i] = int16_t(v);
             }

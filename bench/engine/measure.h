@@ -1,0 +1,31 @@
+#pragma once
+// Measuring helpers for the engine benchmarks: the plain libmpg123 read loop the engine is compared with,
+// the cost of a child process, and medians.
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace bench {
+
+// Seconds a plain mpg123_open / mpg123_read loop takes to decode `file` to stereo signed 16-bit (the format
+// the engine produces); only the read loop is timed, as the engine's open happens before Play too.
+// Negative when the file cannot be decoded.
+double referenceDecodeSeconds(const QString &file);
+
+struct ProcessCost {
+    bool ok = false;         // started and exited with status 0
+    double cpuSeconds = 0;   // user + system time of the child
+    double wallSeconds = 0;
+    QString error;
+};
+// Runs `argv` (program first, looked up in PATH) with this process's environment and waits for it.
+ProcessCost runMeasured(const QStringList &argv);
+
+double median(std::vector<double> values);
+
+// Prints "name: value" with a fixed number of decimals.
+void report(const char *name, double value, int decimals = 3);
+
+} // namespace bench
