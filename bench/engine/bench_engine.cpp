@@ -7,7 +7,8 @@
 //   engine_seek_ms_cbr/_vbr    InputSeek until the position notification that reports the new place, while
 //                              playing to the "test" output; engine_seek_ms is the worse of the two
 //   engine_playback_cpu_ratio  CPU time of a process playing a 30 s file through the engine to PulseAudio,
-//                              divided by that of `mpg123 -o pulse` playing the same file
+//                              divided by that of `mpg123 -o pulse` playing the same file; the _without_start
+//                              variant takes the cost of playing a 1 s file off both sides
 // With a PulseAudio server there are two more figures for real-time playback:
 //   engine_play_to_playing_pulse_ms  Play until the "playing" notification, which follows the start of the
 //                                    PulseAudio stream
@@ -313,27 +314,48 @@ bool benchSeek(Fixtures &fx, bool pulse)
     return true;
 }
 
-bool benchCpu(const QString &file)
+struct PlaybackCost {
+    std::vector<double> engineCpu, mpg123Cpu, engineWall, mpg123Wall;
+};
+
+// Plays `file` through the helper and through mpg123, one after the other.
+bool playBoth(const QString &file, PlaybackCost &cost)
 {
     const QString helper = QCoreApplication::applicationDirPath() + QStringLiteral("/engine_play_helper");
-    std::vector<double> engineCpu, mpg123Cpu, engineWall, mpg123Wall;
+    const ProcessCost e = runMeasured({helper, file, QStringLiteral("pulse")});
+    const ProcessCost m = runMeasured({QStringLiteral("mpg123"), QStringLiteral("-q"), QStringLiteral("-o"),
+                                       QStringLiteral("pulse"), file});
+    if (!e.ok || !m.ok)
+        return fail(QStringLiteral("cpu: ") + e.error + QLatin1Char(' ') + m.error);
+    cost.engineCpu.push_back(e.cpuSeconds);
+    cost.engineWall.push_back(e.wallSeconds);
+    cost.mpg123Cpu.push_back(m.cpuSeconds);
+    cost.mpg123Wall.push_back(m.wallSeconds);
+    return true;
+}
+
+// Besides the plain ratio, the cost of a 1 s file is taken off both sides: what is left is the cost of the
+// other 29 s of playback, without process start-up (loading Qt and the libraries, connecting to the server).
+bool benchCpu(const QString &file, const QString &oneSecond)
+{
+    PlaybackCost full, start;
     const int runs = runsFromEnvironment("DAK_BENCH_CPU_RUNS", 2);
     for (int i = 0; i < runs; ++i) {
-        const ProcessCost e = runMeasured({helper, file, QStringLiteral("pulse")});
-        const ProcessCost m = runMeasured({QStringLiteral("mpg123"), QStringLiteral("-q"), QStringLiteral("-o"),
-                                           QStringLiteral("pulse"), file});
-        if (!e.ok || !m.ok)
-            return fail(QStringLiteral("cpu: ") + e.error + QLatin1Char(' ') + m.error);
-        engineCpu.push_back(e.cpuSeconds);
-        engineWall.push_back(e.wallSeconds);
-        mpg123Cpu.push_back(m.cpuSeconds);
-        mpg123Wall.push_back(m.wallSeconds);
+        if (!playBoth(file, full))
+            return false;
+        for (int k = 0; k < 2; ++k)
+            if (!playBoth(oneSecond, start))
+                return false;
     }
-    report("engine_playback_cpu_s", median(engineCpu));
-    report("mpg123_playback_cpu_s", median(mpg123Cpu));
-    report("engine_playback_wall_s", median(engineWall), 2);
-    report("mpg123_playback_wall_s", median(mpg123Wall), 2);
-    report("engine_playback_cpu_ratio", median(engineCpu) / median(mpg123Cpu));
+    report("engine_playback_cpu_s", median(full.engineCpu));
+    report("mpg123_playback_cpu_s", median(full.mpg123Cpu));
+    report("engine_playback_wall_s", median(full.engineWall), 2);
+    report("mpg123_playback_wall_s", median(full.mpg123Wall), 2);
+    report("engine_start_cpu_s", median(start.engineCpu));
+    report("mpg123_start_cpu_s", median(start.mpg123Cpu));
+    report("engine_playback_cpu_ratio", median(full.engineCpu) / median(full.mpg123Cpu));
+    report("engine_playback_cpu_ratio_without_start",
+           (median(full.engineCpu) - median(start.engineCpu)) / (median(full.mpg123Cpu) - median(start.mpg123Cpu)));
     return true;
 }
 
@@ -349,10 +371,11 @@ int main(int argc, char **argv)
     if (!dir.isValid())
         return fail(QStringLiteral("no temporary folder")), 1;
     Fixtures fx(dir.path());
-    QString stretch;  // 30 s, for latency and CPU
+    QString stretch, oneSecond;  // for latency and CPU
     if (sections.contains(QStringLiteral("latency")) || sections.contains(QStringLiteral("cpu"))) {
         stretch = makeFixture(fx, QStringLiteral("stretch30.mp3"), 30, {});
-        if (stretch.isEmpty())
+        oneSecond = makeFixture(fx, QStringLiteral("stretch1.mp3"), 1, {});
+        if (stretch.isEmpty() || oneSecond.isEmpty())
             return 1;
     }
     // The real-time figures need a sound server; without one they are left out, which is not a failure.
@@ -367,6 +390,6 @@ int main(int argc, char **argv)
     if (sections.contains(QStringLiteral("seek")))
         ok = benchSeek(fx, pulse) && ok;
     if (sections.contains(QStringLiteral("cpu")) && pulse)
-        ok = benchCpu(stretch) && ok;
+        ok = benchCpu(stretch, oneSecond) && ok;
     return ok ? 0 : 1;
 }
