@@ -13,8 +13,13 @@
 // Only the user-interface thread may use this class.
 
 #include "app/window/MainLayout.h"
+#include "config/settings.h"
+#include "platform/keyhook/keyhook.h"
 
+#include <QStringList>
 #include <QSystemTrayIcon>
+
+#include <memory>
 #include <QWidget>
 
 class QAction;
@@ -28,6 +33,7 @@ class AutoSizeLabels;
 class PanelDocking;
 class TrayClicks;
 class TXaudioPlayer;
+class QTimer;
 
 class Tform_main : public QWidget {
     Q_OBJECT
@@ -171,6 +177,32 @@ public:
     // Set while the window is shown, cleared when it is hidden; stored as the window's "show" setting.
     bool MainWindowShown() const { return m_shown; }
 
+    // ---- Playback (src/playback/main_*.cpp).
+    // The one entry for opening a file or URL in the player; does not stop what plays.
+    void OpenMP3(const QString &FileName, const QString &SetName, const QString &SongTitle);
+
+    // ---- Start-up and configuration (src/app/main_startup.cpp, src/app/main_config.cpp).
+    Settings settings;               // the process-wide settings: loaded by DoAllInitStuff, written at exit
+    QString ConfigFilePath;          // computed by every DoAllInitStuff run, used by the writers
+    QTimer *timer_start = nullptr;   // fires once, 100 ms after creation: the real start-up
+    QStringList CommandLine;         // the program's arguments, without the program's own name
+    void timer_startTimer();
+    // Reads the configuration file and applies it; safe to run again at any time.
+    void DoAllInitStuff();
+    // Opens every command-line argument that is not a window switch, shows the windows the switches name;
+    // returns whether any argument was opened as a file.
+    bool HandleCommandLine(const QStringList &arguments);
+    // Sets the option items' check marks from the settings (start-up and every configuration load).
+    void ApplyOptionCheckMarks();
+    // Steps of the start-up that belong to later subsystems; each stays empty until its subsystem lands
+    // (src/app/main_startup_pending.cpp).
+    void ApplyHotkeySettings();                // the stored hotkeys become the menu items' shortcuts
+    void CreateLibraryMenu();                  // the library tree and the "Song Library" submenu
+    void LibraryMenuOnClick(QAction *item);    // plays the song of a library menu entry
+    void ApplyEqualizerSettings();             // the equalizer switch and the default equalizer file
+    // Saves the default equalizer file at exit; returns an error text naming the file, empty on success.
+    QString SaveDefaultEqualizer();
+
     // ---- Window life cycle.
     void FormCreate();
     void FormDestroy();
@@ -262,6 +294,7 @@ private:
     bool m_alwaysOnTop = false;
     bool m_shown = false;
 
+    std::unique_ptr<keyhook::HookWindow> m_hookWindow;  // what the keyboard hook delivers to
     QSystemTrayIcon *m_tray = nullptr;
     TrayClicks *m_trayClicks = nullptr;
     QIcon m_image1Icon;

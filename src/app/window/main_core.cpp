@@ -7,6 +7,8 @@
 #include "app/window/TaskbarEntry.h"
 #include "app/window/TrayClicks.h"
 #include "app/window/WindowPlacement.h"
+#include "platform/keyhook/keyhook.h"
+#include "platform/shell/Shell.h"
 #include "playback/XaudioPlayer.h"
 
 #include <QCloseEvent>
@@ -16,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
 
 Tform_main *form_main = nullptr;
 
@@ -65,6 +68,12 @@ void Tform_main::FormCreate()
     // The program lives in the tray: only closing this window ends it, not closing the last visible one.
     QGuiApplication::setQuitOnLastWindowClosed(false);
     TaskBarAddIcon();
+    // The real start-up runs from the event loop, once every window exists (the program entry starts it).
+    timer_start = new QTimer(this);
+    timer_start->setObjectName(QStringLiteral("timer_start"));
+    timer_start->setSingleShot(true);
+    timer_start->setInterval(100);
+    connect(timer_start, &QTimer::timeout, this, &Tform_main::timer_startTimer);
 }
 
 void Tform_main::FormDestroy()
@@ -74,7 +83,9 @@ void Tform_main::FormDestroy()
         xaudio->OutputReset();
         xaudio->Exit();
     }
-    // Switching the keyboard hook off follows here once the hook is wired to this window.
+    if (keyhook::DisableHook() != 0)
+        Shell::errorBox(QStringLiteral("Couldn't disable hook!"));
+    keyhook::SetHookWindow(nullptr);
 }
 
 bool Tform_main::ClickMenuItem(QAction *item)

@@ -3,6 +3,7 @@
 
 #include "app/window/form_main.h"
 
+void Tform_main::OpenMP3(const QString &, const QString &, const QString &) {}
 void Tform_main::pop_playClick() {}
 void Tform_main::pop_pauseClick() {}
 void Tform_main::pop_stopClick() {}
