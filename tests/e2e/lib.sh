@@ -60,3 +60,59 @@ rms() {
 louder_than() {
   awk -v a="$(rms "$1")" -v b="$2" 'BEGIN { exit !(a > b) }'
 }
+
+# tray_icon_center: "X Y" of the program's docked tray icon, empty while it is not docked.
+tray_icon_center() {
+  xwininfo -root -tree 2>/dev/null | awk '
+    /\("dak-mp3" "DAK-MP3"\)/ && $0 !~ /369x/ {
+      for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]+x[0-9]+\+/) { split($i, g, /[x+]/); w = g[1]; h = g[2] }
+      n = split($NF, p, "+"); x = p[2]; y = p[3]
+      if (w <= 64 && h <= 64) { print int(x + w / 2), int(y + h / 2); exit }
+    }'
+}
+
+tray_icon_docked() { [ -n "$(tray_icon_center)" ]; }
+
+# main_window_id: the id of the main window while it is mapped (visible), empty otherwise.
+main_window_id() {
+  xdotool search --onlyvisible --class dak-mp3 2>/dev/null | while read -r id; do
+    [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "DAK-MP3" ] || continue
+    geo=$(xdotool getwindowgeometry "$id" | awk '/Geometry/ {print $2}')
+    w=${geo%x*}
+    [ "$w" -ge 100 ] && { echo "$id"; break; }
+  done
+}
+
+main_window_visible() { [ -n "$(main_window_id)" ]; }
+
+# tray_click BUTTON: clicks the tray icon (1 left, 3 right).
+tray_click() {
+  local c; c=$(tray_icon_center)
+  [ -n "$c" ] || fail "no tray icon to click"
+  xdotool mousemove $c click "$1"
+}
+
+# tray_menu_exit: chooses "Exit", the last item of the tray menu.
+tray_menu_exit() {
+  tray_click 3
+  sleep 0.5
+  xdotool key Up Return
+}
+
+# wait_for_exit SECONDS: waits until the program has ended.
+wait_for_exit() {
+  local deadline=$((SECONDS + $1))
+  while kill -0 "$APP_PID" 2>/dev/null; do
+    [ $SECONDS -ge $deadline ] && return 1
+    sleep 0.1
+  done
+  wait "$APP_PID" 2>/dev/null || true
+  APP_PID=
+}
+
+# ini_value FILE SECTION KEY: a value of the program's configuration file.
+ini_value() {
+  tr -d '\r' <"$1" | awk -v s="[$2]" -v k="$3" '
+    /^\[/ { in_s = (tolower($0) == tolower(s)); next }
+    in_s && index($0, "=") { split($0, kv, "="); if (tolower(kv[1]) == tolower(k)) { print substr($0, length(kv[1]) + 2); exit } }'
+}
