@@ -1,13 +1,49 @@
 #include "keyhook.h"
 
-#include <X11/Xlib.h>
+#include "x_keyboard.h"
+
+#include <QCoreApplication>
+#include <QObject>
+
+#include <condition_variable>
+#include <fcntl.h>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <poll.h>
+#include <thread>
+#include <unistd.h>
 
 namespace keyhook {
 
 namespace {
+
+// What the UI thread and the hook's thread share during one enabled period. Deliveries still queued on the
+// UI thread after DisableHook hold their own reference and find the session stopped.
+struct Session {
+    std::mutex mutex;
+    std::condition_variable answered;
+    bool stop = false;
+    std::optional<std::vector<uint16_t>> newGrabs;
+    std::vector<uint16_t> grabbed;
+    std::vector<uint16_t> failed;
+
+    // The delivery waiting for its answer (request 0: none).
+    uint64_t request = 0;
+    uint16_t wParam = 0;
+    int32_t lParam = 0;
+    bool serving = false;
+    bool hasAnswer = false;
+    int answer = 1;
+};
+
 struct HookState {
     HookWindow *window = nullptr;
-    Display *display = nullptr;
+    std::shared_ptr<Session> session;
+    std::thread thread;
+    QObject *receiver = nullptr;  // lives on the UI thread; deliveries run in its context
+    int wakeRead = -1;
+    int wakeWrite = -1;
 };
 
 HookState &state()
@@ -15,36 +51,197 @@ HookState &state()
     static HookState s;
     return s;
 }
+
+void Wake()
+{
+    const char byte = 1;
+    [[maybe_unused]] ssize_t written = write(state().wakeWrite, &byte, 1);
+}
+
+std::vector<uint16_t> AskWindow()
+{
+    HookWindow *window = state().window;
+    return window ? window->systemWideShortcuts() : std::vector<uint16_t>{};
+}
+
+// UI thread: hands one queued delivery to the window and passes its answer back.
+void Serve(const std::shared_ptr<Session> &session, uint64_t request)
+{
+    uint16_t wParam = 0;
+    int32_t lParam = 0;
+    {
+        std::lock_guard lock(session->mutex);
+        if (session->stop || session->request != request || session->serving || session->hasAnswer)
+            return;
+        session->serving = true;
+        wParam = session->wParam;
+        lParam = session->lParam;
+    }
+    HookWindow *window = state().window;
+    const int answer = window ? window->hookMessage(wParam, lParam) : 1;
+    {
+        std::lock_guard lock(session->mutex);
+        session->serving = false;
+        if (session->request == request) {
+            session->hasAnswer = true;
+            session->answer = answer;
+        }
+    }
+    session->answered.notify_all();
+}
+
+// Hook thread: asks the window on the UI thread and waits for the answer, or for the hook to be disabled.
+bool Deliver(const std::shared_ptr<Session> &session, QObject *receiver, uint16_t wParam, int32_t lParam)
+{
+    static uint64_t lastRequest = 0;
+    uint64_t request = 0;
+    {
+        std::lock_guard lock(session->mutex);
+        if (session->stop)
+            return true;
+        request = ++lastRequest;
+        session->request = request;
+        session->wParam = wParam;
+        session->lParam = lParam;
+        session->hasAnswer = false;
+    }
+    QMetaObject::invokeMethod(receiver, [session, request] { Serve(session, request); }, Qt::QueuedConnection);
+    std::unique_lock lock(session->mutex);
+    session->answered.wait(lock, [&] { return session->hasAnswer || session->stop; });
+    const int answer = session->hasAnswer ? session->answer : 1;
+    session->request = 0;
+    session->hasAnswer = false;
+    return answer != 0;
+}
+
+void Run(std::shared_ptr<Session> session, std::unique_ptr<XKeyboard> keyboard, QObject *receiver, int wakeRead)
+{
+    auto onKey = [&](uint16_t shortcut, bool repeat) { return Deliver(session, receiver, shortcut, repeat ? 0 : 1); };
+    for (;;) {
+        std::optional<std::vector<uint16_t>> newGrabs;
+        {
+            std::lock_guard lock(session->mutex);
+            if (session->stop)
+                break;
+            newGrabs.swap(session->newGrabs);
+        }
+        if (newGrabs) {
+            keyboard->setGrabs(*newGrabs);
+            std::lock_guard lock(session->mutex);
+            session->grabbed = keyboard->grabbed();
+            session->failed = keyboard->failed();
+        }
+        keyboard->dispatchEvents(onKey);
+        {
+            std::lock_guard lock(session->mutex);
+            session->grabbed = keyboard->grabbed();
+            session->failed = keyboard->failed();
+            if (session->stop)
+                break;
+            if (session->newGrabs)
+                continue;
+        }
+        pollfd fds[2] = {{keyboard->fd(), POLLIN, 0}, {wakeRead, POLLIN, 0}};
+        if (poll(fds, 2, -1) < 0)
+            continue;
+        if (fds[1].revents & POLLIN) {
+            char buffer[64];
+            while (read(wakeRead, buffer, sizeof buffer) > 0) {
+            }
+        }
+    }
+    keyboard.reset();  // releases every grab and closes the connection
+}
+
 }  // namespace
 
 int SetHookWindow(HookWindow *window)
 {
     state().window = window;
+    if (IsHookEnabled())
+        ReloadGrabs();
     return 1;
 }
 
 int EnableHook()
 {
     HookState &s = state();
-    if (s.display)
+    if (s.session)
         return 1;
-    // A connection of our own: the hook must keep working whatever the toolkit's connection does.
-    s.display = XOpenDisplay(nullptr);
-    if (!s.display)
+    if (!QCoreApplication::instance())
         return 0;
+    // A connection of our own: the hook must keep working whatever the toolkit's connection does.
+    std::unique_ptr<XKeyboard> keyboard = XKeyboard::Open();
+    if (!keyboard)
+        return 0;
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0)
+        return 0;
+    keyboard->setGrabs(AskWindow());
+    auto session = std::make_shared<Session>();
+    session->grabbed = keyboard->grabbed();
+    session->failed = keyboard->failed();
+    s.session = session;
+    s.wakeRead = fds[0];
+    s.wakeWrite = fds[1];
+    s.receiver = new QObject;
+    s.thread = std::thread(Run, session, std::move(keyboard), s.receiver, s.wakeRead);
     return 1;
 }
 
 int DisableHook()
 {
     HookState &s = state();
-    if (s.display) {
-        XCloseDisplay(s.display);
-        s.display = nullptr;
+    if (!s.session)
+        return 0;
+    {
+        std::lock_guard lock(s.session->mutex);
+        s.session->stop = true;
     }
+    s.session->answered.notify_all();
+    Wake();
+    s.thread.join();
+    close(s.wakeRead);
+    close(s.wakeWrite);
+    s.wakeRead = s.wakeWrite = -1;
+    // Possibly inside one of its own deliveries: let the event loop delete it.
+    s.receiver->deleteLater();
+    s.receiver = nullptr;
+    s.session.reset();
     return 0;
 }
 
-bool IsHookEnabled() { return state().display != nullptr; }
+bool IsHookEnabled() { return state().session != nullptr; }
+
+void ReloadGrabs()
+{
+    HookState &s = state();
+    if (!s.session)
+        return;
+    std::vector<uint16_t> wanted = AskWindow();
+    {
+        std::lock_guard lock(s.session->mutex);
+        s.session->newGrabs = std::move(wanted);
+    }
+    Wake();
+}
+
+std::vector<uint16_t> GrabbedShortcuts()
+{
+    HookState &s = state();
+    if (!s.session)
+        return {};
+    std::lock_guard lock(s.session->mutex);
+    return s.session->grabbed;
+}
+
+std::vector<uint16_t> FailedShortcuts()
+{
+    HookState &s = state();
+    if (!s.session)
+        return {};
+    std::lock_guard lock(s.session->mutex);
+    return s.session->failed;
+}
 
 }  // namespace keyhook
