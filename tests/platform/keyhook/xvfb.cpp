@@ -3,6 +3,10 @@
 #include <QDeadlineTimer>
 #include <QProcessEnvironment>
 
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+
 PrivateXServer::~PrivateXServer() { stop(); }
 
 bool PrivateXServer::start()
@@ -12,6 +16,13 @@ bool PrivateXServer::start()
     process_.setArguments({"-displayfd", "1", "-screen", "0", "640x480x24", "-nolisten", "tcp"});
     process_.setProcessChannelMode(QProcess::SeparateChannels);
     process_.setStandardErrorFile(QProcess::nullDevice());
+    // The server ends with the test even when the test is killed and cannot stop it.
+    const pid_t parent = getpid();
+    process_.setChildProcessModifier([parent] {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent)
+            _exit(1);
+    });
     process_.start();
     if (!process_.waitForStarted(10000))
         return false;
