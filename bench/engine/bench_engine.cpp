@@ -2,6 +2,7 @@
 //   engine_decode_ratio        speed of Play-to-end-of-file with the "test" output (no pacing) divided by the
 //                              speed of a plain libmpg123 read loop on the same 10-minute 128 kbit/s file
 //   engine_decode_eq_ratio     the same with the equalizer on and the balance at 30
+//   engine_decode_(eq_)cpu_ratio  the same with this process's CPU time in place of wall time
 //   engine_play_latency_ms     Play until the first bytes of sound reach the output: the engine writes
 //                              through libout123's "raw" module into a file whose size another thread watches
 //   engine_seek_ms_cbr/_vbr    InputSeek until the position notification that reports the new place, while
@@ -15,7 +16,7 @@
 //   engine_stop_ms_pulse             Stop until the "stopped" notification while playing to PulseAudio
 //   engine_seek_ms_pulse_vbr         seeks as above while playing to PulseAudio in real time
 // Lines ending in _s give the medians behind the ratios. Comparisons alternate the contenders within one run
-// and compare medians. Arguments pick sections (decode, latency, seek, cpu); none means all. Fixtures are
+// and report medians. Arguments pick sections (decode, latency, seek, cpu); none means all. Fixtures are
 // made into a temporary folder at start. DAK_BENCH_VERBOSE=1 prints the single times behind the latency
 // and seek medians; DAK_BENCH_DECODE_RUNS, _LATENCY_RUNS, _SEEKS and _CPU_RUNS change the repeat counts.
 
@@ -54,13 +55,13 @@ int runsFromEnvironment(const char *name, int fallback)
 }
 
 // With DAK_BENCH_VERBOSE set, every single time behind a median goes to stderr.
-void printSeries(const QString &label, const std::vector<double> &milliseconds)
+void printSeries(const QString &label, const std::vector<double> &values, const char *unit = "ms")
 {
     if (!qEnvironmentVariableIsSet("DAK_BENCH_VERBOSE"))
         return;
-    std::fprintf(stderr, "%s (ms):", qPrintable(label));
-    for (double t : milliseconds)
-        std::fprintf(stderr, " %.2f", t);
+    std::fprintf(stderr, "%s (%s):", qPrintable(label), unit);
+    for (double t : values)
+        std::fprintf(stderr, " %.3f", t);
     std::fprintf(stderr, "\n");
 }
 
@@ -83,13 +84,16 @@ QString makeFixture(Fixtures &fx, const QString &name, double seconds, const Mp3
     return file;
 }
 
-// Seconds from Play to the end-of-file state; the input is open and the output is "test".
-double engineDecodeSeconds(EngineDriver &engine)
+// Seconds from Play to the end-of-file state; the input is open and the output is "test". `cpuSeconds`
+// receives this process's CPU time over the same stretch (the engine thread's and the notifications').
+double engineDecodeSeconds(EngineDriver &engine, double *cpuSeconds)
 {
     engine.discardPending();
+    const double cpuStart = processCpuSeconds();
     const qint64 start = nowNs();
     control_message_send_N(engine.player(), XA_MSG_COMMAND_PLAY);
     const auto end = engine.waitForState(XA_PLAYER_STATE_EOF, kLongTimeoutMs);
+    *cpuSeconds = processCpuSeconds() - cpuStart;
     return end ? double(end->ns - start) / 1e9 : -1;
 }
 
@@ -115,21 +119,26 @@ bool benchDecode(Fixtures &fx)
     EngineDriver engine;
     if (!engine.ok() || !engine.openOutput("test") || !engine.openInput(file))
         return fail(QStringLiteral("decode: ") + engine.lastError);
-    std::vector<double> reference, plain, equalized;
+    std::vector<double> reference, plain, equalized;           // wall seconds
+    std::vector<double> referenceCpu, plainCpu, equalizedCpu;  // CPU seconds
     const int runs = runsFromEnvironment("DAK_BENCH_DECODE_RUNS", 9);
     for (int i = 0; i < runs; ++i) {
         for (int k = 0; k < 3; ++k) {  // a different order each round
+            double cpu = 0;
             switch ((i + k) % 3) {
             case 0:
-                reference.push_back(referenceDecodeSeconds(file));
+                reference.push_back(referenceDecodeSeconds(file, &cpu));
+                referenceCpu.push_back(cpu);
                 break;
             case 1:
                 setSound(engine, false);
-                plain.push_back(engineDecodeSeconds(engine));
+                plain.push_back(engineDecodeSeconds(engine, &cpu));
+                plainCpu.push_back(cpu);
                 break;
             case 2:
                 setSound(engine, true);
-                equalized.push_back(engineDecodeSeconds(engine));
+                equalized.push_back(engineDecodeSeconds(engine, &cpu));
+                equalizedCpu.push_back(cpu);
                 break;
             }
         }
@@ -138,11 +147,26 @@ bool benchDecode(Fixtures &fx)
         for (double s : *series)
             if (s <= 0)
                 return fail(QStringLiteral("decode: a run did not reach the end of the file"));
+    printSeries(QStringLiteral("mpg123 decode"), reference, "s");
+    printSeries(QStringLiteral("engine decode"), plain, "s");
+    printSeries(QStringLiteral("engine decode with equalizer"), equalized, "s");
     report("mpg123_decode_s", median(reference));
     report("engine_decode_s", median(plain));
     report("engine_decode_eq_s", median(equalized));
-    report("engine_decode_ratio", median(reference) / median(plain));
-    report("engine_decode_eq_ratio", median(reference) / median(equalized));
+    // Each round's three runs follow one another closely, so they share the machine's load of the moment:
+    // the ratios are taken within a round, and their median is reported. The CPU-time ratios are steadier
+    // on a busy machine; they leave out time spent waiting for a core.
+    std::vector<double> ratio, eqRatio, cpuRatio, eqCpuRatio;
+    for (size_t i = 0; i < reference.size(); ++i) {
+        ratio.push_back(reference[i] / plain[i]);
+        eqRatio.push_back(reference[i] / equalized[i]);
+        cpuRatio.push_back(referenceCpu[i] / plainCpu[i]);
+        eqCpuRatio.push_back(referenceCpu[i] / equalizedCpu[i]);
+    }
+    report("engine_decode_ratio", median(ratio));
+    report("engine_decode_eq_ratio", median(eqRatio));
+    report("engine_decode_cpu_ratio", median(cpuRatio));
+    report("engine_decode_eq_cpu_ratio", median(eqCpuRatio));
     return true;
 }
 

@@ -11,8 +11,12 @@ namespace bench {
 
 // Seconds a plain mpg123_open / mpg123_read loop takes to decode `file` to stereo signed 16-bit (the format
 // the engine produces); only the read loop is timed, as the engine's open happens before Play too.
-// Negative when the file cannot be decoded.
-double referenceDecodeSeconds(const QString &file);
+// Negative when the file cannot be decoded. `cpuSeconds`, if given, receives the process's CPU time over
+// the same stretch.
+double referenceDecodeSeconds(const QString &file, double *cpuSeconds = nullptr);
+
+// CPU time (user + system) this process has used so far, all threads together.
+double processCpuSeconds();
 
 struct ProcessCost {
     bool ok = false;         // started and exited with status 0
