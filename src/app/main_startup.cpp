@@ -18,12 +18,15 @@ namespace {
 const QString kSetUnknown = QStringLiteral("Name of the Set unknown.");
 const QString kTitleUnknown = QStringLiteral("Song Title unknown.");
 
-// What the keyboard hook delivers to. Until the hotkey table is wired, nothing is system-wide and every key
-// is passed on.
+// What the keyboard hook delivers to: the main window's hotkey table and hook message handler.
 class MainHookWindow : public keyhook::HookWindow {
 public:
-    std::vector<uint16_t> systemWideShortcuts() override { return {}; }
-    int hookMessage(uint16_t, int32_t) override { return 1; }
+    explicit MainHookWindow(Tform_main *window) : window_(window) {}
+    std::vector<uint16_t> systemWideShortcuts() override { return shortcuts::SystemWideShortcuts(window_->HotkeyTable); }
+    int hookMessage(uint16_t wParam, int32_t lParam) override { return window_->HookMessage(wParam, lParam); }
+
+private:
+    Tform_main *window_;
 };
 
 // Sets a check item's mark without running its handler.
@@ -41,7 +44,7 @@ void Tform_main::timer_startTimer()
     hide();
 
     if (!m_hookWindow)
-        m_hookWindow = std::make_unique<MainHookWindow>();
+        m_hookWindow = std::make_unique<MainHookWindow>(this);
     keyhook::SetHookWindow(m_hookWindow.get());
     if (keyhook::EnableHook() == 0)
         Shell::errorBox(QStringLiteral("Couldn't enable hook!"));

@@ -3,7 +3,6 @@
 
 #include "app/window/form_main.h"
 
-void Tform_main::ApplyHotkeySettings() {}
 void Tform_main::CreateLibraryMenu() {}
 void Tform_main::LibraryMenuOnClick(QAction *) {}
 void Tform_main::ApplyEqualizerSettings() {}

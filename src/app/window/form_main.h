@@ -14,11 +14,13 @@
 
 #include "app/window/MainLayout.h"
 #include "config/settings.h"
+#include "hotkeys/shortcuts/hook_decision.h"
 #include "platform/keyhook/keyhook.h"
 
 #include <QStringList>
 #include <QSystemTrayIcon>
 
+#include <array>
 #include <memory>
 #include <QWidget>
 
@@ -180,6 +182,36 @@ public:
     // ---- Playback (src/playback/main_*.cpp).
     // The one entry for opening a file or URL in the player; does not stop what plays.
     void OpenMP3(const QString &FileName, const QString &SetName, const QString &SongTitle);
+    // Binds the player's input-state, negative-acknowledge, position, stream-information, time-code,
+    // duration and player-state events to the handlers below. Called once, right after xaudio is created;
+    // calling it again changes nothing.
+    void BindPlaybackEvents();
+    void xaudioNotifyInputState(TXaudioPlayer *Sender, qint32 State);
+    void xaudioNotifyNack(TXaudioPlayer *Sender, quint8 Command, qint16 Code);
+    void xaudioNotifyInputPosition(TXaudioPlayer *Sender, quint32 Offset, quint32 Range);
+    void xaudioNotifyInputStreamInfo(TXaudioPlayer *Sender, quint8 Level, quint8 Layer, quint16 Bitrate,
+                                     quint16 Frequency, quint8 Mode);
+    void xaudioNotifyInputTimecode(TXaudioPlayer *Sender, quint8 Hours, quint8 Minutes, quint8 Seconds,
+                                   quint8 Fractions);
+    void xaudioNotifyInputDuration(TXaudioPlayer *Sender, quint32 Duration);
+    void xaudioNotifyPlayerState(TXaudioPlayer *Sender, qint32 State);
+    // The program's title: "DAK-MP3", or the title of the song opened last followed by " - DAK-MP3". The
+    // window's own caption stays "DAK-MP3".
+    QString ApplicationTitle = QStringLiteral("DAK-MP3");
+    quint32 SongDuration = 0;  // whole seconds, as the player last reported; 0 until then
+    // Where the state icons "play.ico", "pause.ico" and "stop.ico" are read; empty: the program's folder.
+    QString StateIconFolder;
+
+private:
+    // Mini-info steps of the now-playing display; empty until the mini-info is wired to this window
+    // (src/playback/main_miniinfo_hooks_pending.cpp).
+    void OfferMiniInfo();                                // ShowMiniInfo, not forced
+    void ShowMiniInfoTimeLine(const QString &timeLine);  // "00:01:05 / 00:03:20" into the mini-info
+    // Loads the state's icon into Image1; a file that fails is reported once per run.
+    void ShowStateIcon(qint32 State);
+    QStringList m_stateIconFailuresReported;
+
+public:
 
     // ---- Start-up and configuration (src/app/main_startup.cpp, src/app/main_config.cpp).
     Settings settings;               // the process-wide settings: loaded by DoAllInitStuff, written at exit
@@ -194,9 +226,17 @@ public:
     bool HandleCommandLine(const QStringList &arguments);
     // Sets the option items' check marks from the settings (start-up and every configuration load).
     void ApplyOptionCheckMarks();
+    // ---- Hotkeys (src/hotkeys/main_hotkeys.cpp): the table the keyboard hook's messages are matched against,
+    // loaded from the settings by ApplyHotkeySettings, and the handler of the hook message.
+    std::array<shortcuts::HookBinding, kHotkeyActionCount> HotkeyTable{};
+    uint16_t LastHookShortcut = 0;
+    // One key combination from the keyboard hook; answers 1 to pass the key on, 0 to withhold it.
+    int HookMessage(uint32_t wParam, int32_t lParam);
+    // The stored hotkeys become the menu items' shortcuts and the hook's table; the hook grabs anew.
+    void ApplyHotkeySettings();
+
     // Steps of the start-up that belong to later subsystems; each stays empty until its subsystem lands
     // (src/app/main_startup_pending.cpp).
-    void ApplyHotkeySettings();                // the stored hotkeys become the menu items' shortcuts
     void CreateLibraryMenu();                  // the library tree and the "Song Library" submenu
     void LibraryMenuOnClick(QAction *item);    // plays the song of a library menu entry
     void ApplyEqualizerSettings();             // the equalizer switch and the default equalizer file
