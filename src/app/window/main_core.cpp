@@ -41,6 +41,9 @@ Tform_main::Tform_main(QWidget *parent) : QWidget(parent)
 
     // The player component comes with the window and goes with it (a child object).
     xaudio = new TXaudioPlayer(this);
+    // The decoder runs at the highest priority the system grants ("Highest"); the audio settings window
+    // shows what it actually got.
+    xaudio->SetPriority(4);
 
     CreatePopupMenu();
     CreatePanels();
