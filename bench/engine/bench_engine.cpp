@@ -371,6 +371,10 @@ bool benchCpu(const QString &file, const QString &oneSecond)
             if (!playBoth(oneSecond, start))
                 return false;
     }
+    printSeries(QStringLiteral("engine playback CPU"), full.engineCpu, "s");
+    printSeries(QStringLiteral("mpg123 playback CPU"), full.mpg123Cpu, "s");
+    printSeries(QStringLiteral("engine start CPU"), start.engineCpu, "s");
+    printSeries(QStringLiteral("mpg123 start CPU"), start.mpg123Cpu, "s");
     report("engine_playback_cpu_s", median(full.engineCpu));
     report("mpg123_playback_cpu_s", median(full.mpg123Cpu));
     report("engine_playback_wall_s", median(full.engineWall), 2);
