@@ -81,7 +81,7 @@ private:
     int state_ = XA_PLAYER_STATE_STOPPED;
     int mode_ = 0;
     int32_t position_range_ = 1000;
-    int32_t granularity_ms_ = 250;
+    int32_t granularity_ms_ = 500;  // time and position reports: twice a second of audio
     int64_t last_reported_ = -1;
     SoundSettings sound_;
     uint32_t ports_ = XA_OUTPUT_PORT_SPEAKER;
