@@ -1,0 +1,262 @@
+#include "widgets/MountTable.h"
+
+#include "widgets/DirPaths.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+#include <functional>
+
+namespace {
+
+bool IsOctal(char c)
+{
+    return c >= '0' && c <= '7';
+}
+
+// `path` lies at or below `folder` (both without a trailing "/").
+bool AtOrBelow(const QString &path, const QString &folder)
+{
+    if (folder == u"/")
+        return true;
+    return path == folder || (path.startsWith(folder) && path.at(folder.size()) == u'/');
+}
+
+QString MountPointDisplay(const QString &root)
+{
+    return root.size() > 1 && root.endsWith(u'/') ? root.chopped(1) : root;
+}
+
+// The label of a block device from the by-label folder: each entry there is a link to a device node.
+QString LabelFromFolder(const QString &folder, const QString &source)
+{
+    if (!source.startsWith(u"/dev/"))
+        return {};
+    const QString device = QFileInfo(source).canonicalFilePath();
+    if (device.isEmpty())
+        return {};
+    QDirIterator links(folder, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    while (links.hasNext()) {
+        links.next();
+        if (links.fileInfo().canonicalFilePath() == device)
+            return UnescapeLabelName(links.fileName());
+    }
+    return {};
+}
+
+}  // namespace
+
+QString UnescapeMountField(QByteArrayView field)
+{
+    QByteArray out;
+    out.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size() && IsOctal(field[i + 1]) && IsOctal(field[i + 2])
+            && IsOctal(field[i + 3])) {
+            out.append(static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0')));
+            i += 3;
+        } else {
+            out.append(field[i]);
+        }
+    }
+    return QFile::decodeName(out);
+}
+
+QString UnescapeLabelName(const QString &name)
+{
+    QByteArray out;
+    const QByteArray in = name.toUtf8();
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        bool ok = false;
+        const int value = i + 3 < in.size() && in[i] == '\\' && in[i + 1] == 'x' ? in.mid(i + 2, 2).toInt(&ok, 16) : 0;
+        if (ok) {
+            out.append(static_cast<char>(value));
+            i += 3;
+        } else {
+            out.append(in[i]);
+        }
+    }
+    return QString::fromUtf8(out);
+}
+
+QList<MountEntry> ParseMountInfo(const QByteArray &text)
+{
+    QList<MountEntry> entries;
+    for (const QByteArray &line : text.split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        const qsizetype separator = fields.indexOf("-");
+        if (fields.size() < 10 || separator < 6 || separator + 2 >= fields.size())
+            continue;
+        MountEntry entry;
+        bool idOk = false;
+        bool parentOk = false;
+        entry.MountId = fields.at(0).toInt(&idOk);
+        entry.ParentId = fields.at(1).toInt(&parentOk);
+        const QList<QByteArray> device = fields.at(2).split(':');
+        if (!idOk || !parentOk || device.size() != 2)
+            continue;
+        entry.Major = device.at(0).toUInt();
+        entry.Minor = device.at(1).toUInt();
+        entry.Root = UnescapeMountField(fields.at(3));
+        entry.MountPoint = UnescapeMountField(fields.at(4));
+        entry.FsType = UnescapeMountField(fields.at(separator + 1));
+        entry.Source = UnescapeMountField(fields.at(separator + 2));
+        if (!entry.MountPoint.startsWith(u'/'))
+            continue;
+        entries.append(entry);
+    }
+    return entries;
+}
+
+bool IsKernelFileSystem(const QString &fsType)
+{
+    static const QSet<QString> kernel = {
+        u"proc"_qs,     u"sysfs"_qs,      u"devtmpfs"_qs,  u"devpts"_qs,      u"cgroup"_qs,   u"cgroup2"_qs,
+        u"securityfs"_qs, u"debugfs"_qs,  u"tracefs"_qs,   u"pstore"_qs,      u"bpf"_qs,      u"configfs"_qs,
+        u"fusectl"_qs,  u"mqueue"_qs,     u"hugetlbfs"_qs, u"binfmt_misc"_qs, u"efivarfs"_qs, u"selinuxfs"_qs,
+        u"rpc_pipefs"_qs, u"nsfs"_qs};
+    return kernel.contains(fsType);
+}
+
+TDriveType DriveTypeOf(const MountEntry &entry)
+{
+    static const QSet<QString> remote = {u"nfs"_qs,  u"nfs4"_qs,      u"cifs"_qs,       u"smb3"_qs,
+                                         u"smbfs"_qs, u"ncpfs"_qs,    u"afs"_qs,        u"9p"_qs,
+                                         u"ceph"_qs,  u"glusterfs"_qs, u"davfs"_qs,     u"fuse.sshfs"_qs,
+                                         u"fuse.rclone"_qs, u"fuse.s3fs"_qs, u"fuse.glusterfs"_qs};
+    if (remote.contains(entry.FsType))
+        return TDriveType::drtRemote;
+    if (entry.FsType == u"iso9660" || entry.FsType == u"udf")
+        return TDriveType::drtCDRom;
+    if (entry.FsType == u"tmpfs" || entry.FsType == u"ramfs")
+        return TDriveType::drtRamDisk;
+    if (AtOrBelow(entry.MountPoint, u"/media"_qs) || AtOrBelow(entry.MountPoint, u"/run/media"_qs))
+        return TDriveType::drtRemovable;
+    if (entry.Source.startsWith(u"/dev/"))
+        return TDriveType::drtFixed;
+    return TDriveType::drtUnknown;
+}
+
+QString DriveDisplayName(const DriveInfo &drive)
+{
+    QString name;
+    if (drive.Type == TDriveType::drtRemote)
+        name = drive.Source;
+    else
+        name = drive.Label.isEmpty() ? QFileInfo(drive.MountPoint).fileName() : drive.Label;
+    return name + u" ("_qs + drive.MountPoint + u')';
+}
+
+QString DriveCaption(const DriveInfo &drive)
+{
+    if (drive.Type == TDriveType::drtRemovable || drive.Type == TDriveType::drtRemote)
+        return DriveDisplayName(drive);
+    return drive.Label + u" ("_qs + drive.MountPoint + u')';
+}
+
+QString UnreadableDriveCaption(const DriveInfo &drive)
+{
+    if (drive.Type == TDriveType::drtRemovable || drive.Type == TDriveType::drtRemote)
+        return DriveDisplayName(drive);
+    return u'(' + drive.MountPoint + u')';
+}
+
+bool DriveLess(const DriveInfo &a, const DriveInfo &b)
+{
+    const auto rank = [](const DriveInfo &d) { return d.Root == u"/" ? 0 : d.IsHome ? 1 : 2; };
+    if (rank(a) != rank(b))
+        return rank(a) < rank(b);
+    return a.Root < b.Root;
+}
+
+MountSnapshot SnapshotOf(const QList<MountEntry> &entries, const QString &home, const QStringList &driveFolders,
+                         const std::function<QString(const MountEntry &)> &labelOf)
+{
+    // A later mount on the same point hides the earlier one.
+    QList<MountEntry> visible;
+    for (const MountEntry &entry : entries) {
+        visible.removeIf([&](const MountEntry &e) { return e.MountPoint == entry.MountPoint; });
+        visible.append(entry);
+    }
+
+    MountSnapshot snapshot;
+    const auto add = [&](DriveInfo drive) {
+        for (const DriveInfo &known : std::as_const(snapshot.Drives)) {
+            if (known.Root == drive.Root)
+                return;
+        }
+        snapshot.Drives.append(std::move(drive));
+    };
+    const auto driveOf = [&](const MountEntry &entry, const QString &root) {
+        DriveInfo drive;
+        drive.Root = root;
+        drive.MountPoint = MountPointDisplay(root);
+        drive.Type = DriveTypeOf(entry);
+        drive.Source = entry.Source;
+        drive.Label = labelOf ? labelOf(entry) : QString();
+        return drive;
+    };
+
+    // The mount that holds a path: the one with the longest mount point above it.
+    const auto holder = [&](const QString &path) -> const MountEntry * {
+        const MountEntry *best = nullptr;
+        for (const MountEntry &entry : visible) {
+            if (AtOrBelow(path, entry.MountPoint) && (!best || entry.MountPoint.size() > best->MountPoint.size()))
+                best = &entry;
+        }
+        return best;
+    };
+
+    MountEntry rootEntry;
+    rootEntry.MountPoint = u"/"_qs;
+    if (const MountEntry *root = holder(u"/"_qs))
+        rootEntry = *root;
+    DriveInfo root = driveOf(rootEntry, u"/"_qs);
+    if (root.Type == TDriveType::drtUnknown || root.Type == TDriveType::drtRemovable)
+        root.Type = TDriveType::drtFixed;
+    add(root);
+
+    const QString homePath = QDir::cleanPath(home);
+    if (!home.isEmpty() && homePath != u"/") {
+        const MountEntry *entry = holder(homePath);
+        DriveInfo drive = driveOf(entry ? *entry : rootEntry, dirpaths::WithTrailingSlash(homePath));
+        drive.IsHome = true;
+        drive.Label = u"Home"_qs;
+        if (drive.Type == TDriveType::drtUnknown || drive.Type == TDriveType::drtRemovable)
+            drive.Type = TDriveType::drtFixed;
+        add(drive);
+    }
+
+    for (const MountEntry &entry : std::as_const(visible)) {
+        if (IsKernelFileSystem(entry.FsType)) {
+            snapshot.SystemFolders.insert(dirpaths::WithTrailingSlash(entry.MountPoint));
+            continue;
+        }
+        for (const QString &folder : driveFolders) {
+            if (AtOrBelow(entry.MountPoint, QDir::cleanPath(folder))) {
+                add(driveOf(entry, dirpaths::WithTrailingSlash(entry.MountPoint)));
+                break;
+            }
+        }
+    }
+    std::stable_sort(snapshot.Drives.begin(), snapshot.Drives.end(), DriveLess);
+    return snapshot;
+}
+
+QString MountSource::HomeFolder() const
+{
+    return Home.isEmpty() ? QDir::homePath() : Home;
+}
+
+MountSnapshot MountSource::Read() const
+{
+    QFile file(MountInfoPath);
+    QList<MountEntry> entries;
+    if (file.open(QIODevice::ReadOnly))
+        entries = ParseMountInfo(file.readAll());
+    const QString labels = ByLabelFolder;
+    return SnapshotOf(entries, HomeFolder(), DriveFolders,
+                      [labels](const MountEntry &entry) { return LabelFromFolder(labels, entry.Source); });
+}
