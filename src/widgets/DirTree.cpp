@@ -314,6 +314,8 @@ bool TDirTree::UpdateDrives()
 
 void TDirTree::MountsChanged()
 {
+    if (!m_built)
+        return;  // the drive level is read when the tree is first loaded
     {
         Suspend suspend(this, true);
         if (!UpdateDrives()) {
