@@ -7,4 +7,3 @@ void Tform_main::CreateLibraryMenu() {}
 void Tform_main::LibraryMenuOnClick(QAction *) {}
 void Tform_main::ApplyEqualizerSettings() {}
 QString Tform_main::SaveDefaultEqualizer() { return {}; }
-void Tform_main::pop_associateClick() {}

@@ -1,15 +1,15 @@
 #include "app/window/AppWindows.h"
 
-#include "app/window/form_ConfigureMiniInfo.h"
 #include "app/window/form_about.h"
 #include "app/window/form_configureHotkeys.h"
-#include "app/window/form_currenttitle.h"
 #include "app/window/form_libraryfolder.h"
 #include "app/window/form_main.h"
 #include "app/window/form_manage.h"
 #include "app/window/form_modifyaudiosettings.h"
 #include "app/window/form_newset.h"
 #include "app/window/form_openurl.h"
+#include "miniinfo/form_ConfigureMiniInfo.h"
+#include "miniinfo/form_currenttitle.h"
 
 namespace {
 

@@ -243,6 +243,11 @@ public:
     // Saves the default equalizer file at exit; returns an error text naming the file, empty on success.
     QString SaveDefaultEqualizer();
 
+    // ---- Mini-info (src/miniinfo/main_miniinfo.cpp): pops the mini-info up while this window is hidden.
+    // Forced for "Show Mini-Info", its hotkey and the next and previous song commands; not forced when
+    // playing starts and on rewind and fast forward, which show it only when it is to show on every change.
+    void ShowMiniInfo(bool forced);
+
     // ---- Window life cycle.
     void FormCreate();
     void FormDestroy();
