@@ -1,6 +1,8 @@
 #include "platform/shell/Shell.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -56,6 +58,39 @@ Answer showDialog(const Request &request)
             return {true, dialog.textValue()};
         return {false, request.initial};
     }
+    case Kind::OpenFile:
+    case Kind::BrowseFolder: {
+        const bool folder = request.kind == Kind::BrowseFolder;
+        QString start = request.initial;
+        if (start.isEmpty())
+            start = folder ? QDir::homePath() : QDir::currentPath();
+        QFileDialog dialog(request.parent, windowTitle(request), start);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        if (folder) {
+            // Folders only, and nothing to create, rename or delete in the browser.
+            dialog.setFileMode(QFileDialog::Directory);
+            dialog.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);
+        } else {
+            dialog.setFileMode(QFileDialog::ExistingFile);
+            if (!request.filter.isEmpty())
+                dialog.setNameFilters(request.filter.split(QStringLiteral(";;")));
+        }
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        const QString chosen = dialog.selectedFiles().constFirst();
+        return {true, folder ? QDir::cleanPath(chosen) : chosen};
+    }
+    case Kind::SaveFile: {
+        QFileDialog dialog(request.parent, windowTitle(request),
+                           request.initial.isEmpty() ? QDir::currentPath() : request.initial);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (!request.filter.isEmpty())
+            dialog.setNameFilters(request.filter.split(QStringLiteral(";;")));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return {true, dialog.selectedFiles().constFirst()};
+    }
     }
     return {};
 }
@@ -102,6 +137,55 @@ QString inputBox(const QString &title, const QString &prompt, const QString &ini
     request.parent = parent;
     const Answer answer = ask(request);
     return answer.accepted ? answer.text : initial;
+}
+
+namespace {
+
+QString choosePath(Kind kind, const QString &title, const QString &folder, QWidget *parent)
+{
+    Request request;
+    request.kind = kind;
+    request.title = title;
+    request.initial = folder;
+    request.parent = parent;
+    const Answer answer = ask(request);
+    return answer.accepted ? answer.text : QString();
+}
+
+}  // namespace
+
+QString openFileDialog(const QString &title, const QString &folder, QWidget *parent)
+{
+    return choosePath(Kind::OpenFile, title, folder, parent);
+}
+
+QString openFileDialog(const QString &title, const QString &folder, const QString &filter, QWidget *parent)
+{
+    Request request;
+    request.kind = Kind::OpenFile;
+    request.title = title;
+    request.initial = folder;
+    request.filter = filter;
+    request.parent = parent;
+    const Answer answer = ask(request);
+    return answer.accepted ? answer.text : QString();
+}
+
+QString saveFileDialog(const QString &title, const QString &folder, const QString &filter, QWidget *parent)
+{
+    Request request;
+    request.kind = Kind::SaveFile;
+    request.title = title;
+    request.initial = folder;
+    request.filter = filter;
+    request.parent = parent;
+    const Answer answer = ask(request);
+    return answer.accepted ? answer.text : QString();
+}
+
+QString BrowseForFolder(const QString &title, QWidget *parent)
+{
+    return choosePath(Kind::BrowseFolder, title, QString(), parent);
 }
 
 QString displayText(const QString &text)

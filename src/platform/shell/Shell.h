@@ -22,19 +22,23 @@ enum class Kind {
     Error,    // error icon, one OK button
     Confirm,  // question icon, Yes and No
     Input,    // title, prompt, an edit field holding the initial text, OK and Cancel
+    OpenFile,      // file-open dialog: title, the folder it starts in (initial); answers the chosen file
+    BrowseFolder,  // folder browser: title, the folder it starts in (initial); answers the chosen folder
+    SaveFile,      // file-save dialog: title, the folder it starts in (initial), filter; answers the name
 };
 
 struct Request {
     Kind kind = Kind::Error;
     QString title;    // window title; empty means the application's name
     QString text;     // message, question or prompt
-    QString initial;  // Input: the text the field starts with
+    QString initial;  // Input: the text the field starts with; OpenFile, BrowseFolder: the starting folder
+    QString filter;   // OpenFile, SaveFile: name filters separated by ";;"; empty: every file
     QWidget *parent = nullptr;
 };
 
 struct Answer {
     bool accepted = false;  // OK / Yes; false for Cancel / No
-    QString text;           // Input: the text the user confirmed
+    QString text;           // Input: the text the user confirmed; OpenFile, BrowseFolder: the chosen path
 };
 
 using Answerer = std::function<Answer(const Request &)>;
@@ -54,6 +58,21 @@ bool confirm(const QString &text, QWidget *parent = nullptr);
 
 // Asks for a line of text. Cancel returns the initial text unchanged.
 QString inputBox(const QString &title, const QString &prompt, const QString &initial, QWidget *parent = nullptr);
+
+// Lets the user choose one existing file (every file is shown, no filter), starting in `folder` (empty: the
+// working folder). Returns its full path, or empty text when the user cancels.
+QString openFileDialog(const QString &title, const QString &folder, QWidget *parent = nullptr);
+
+// The same with the name filters `filter` ("Songs (*.mp3);;All files (*)"), the first one chosen at first.
+QString openFileDialog(const QString &title, const QString &folder, const QString &filter, QWidget *parent = nullptr);
+// Lets the user name a file to save, starting in `folder`, offering the name filters `filter`; an existing file
+// is replaced only after the user agreed. Returns the full path as chosen (no extension is added), or empty
+// text when the user cancels.
+QString saveFileDialog(const QString &title, const QString &folder, const QString &filter, QWidget *parent = nullptr);
+
+// The folder browser: lets the user choose a folder, starting in the home folder. Returns the folder's full
+// path without a trailing "/" (only the root folder is "/"), or empty text when the user cancels.
+QString BrowseForFolder(const QString &title, QWidget *parent = nullptr);
 
 // The text as a dialog shows it: each carriage return, alone or before a line feed, becomes one line break.
 QString displayText(const QString &text);

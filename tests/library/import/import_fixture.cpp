@@ -1,0 +1,75 @@
+#include "import_fixture.h"
+
+#include "library/import/FolderImport.h"
+#include "library/import/FolderSearch.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QTest>
+
+namespace importtest {
+
+void put(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        QFAIL(qPrintable("cannot write the fixture file " + path));
+}
+
+void touch(const QString &root, const QString &relative, const QByteArray &bytes)
+{
+    put(root + u'/' + relative, bytes);
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries)
+        files.insert(entry.fileName(), entry.isDir() ? QByteArray("<folder>") : contents(entry.filePath()));
+    return files;
+}
+
+void importOneByOne(LibraryStore &store, const QStringList &found)
+{
+    if (found.isEmpty())
+        return;
+    for (const QString &file : found) {
+        const QString set = import::SetNameOfFile(file);
+        if (!store.DoesSetExist(set) && !store.AddSet(set, -1))
+            return;
+        if (!store.DoesSongExist(file, set) && !store.AddSong(file, set))
+            return;
+    }
+    QSet<QString> removed;
+    for (const QString &file : found) {
+        const QString set = import::SetNameOfFile(file);
+        store.OpenSet(set);
+        if (store.songs().isEmpty() && !removed.contains(set)) {
+            removed.insert(set);
+            store.RemoveSet(set);
+        }
+    }
+    store.SaveLibrary();
+}
+
+void importFolderOneByOne(LibraryStore &store, const QString &folder, bool recursive)
+{
+    QStringList found;
+    store.OpenLibrary();
+    import::SearchForFiles(folder, QStringLiteral("*.*"), recursive, found);
+    importOneByOne(store, found);
+}
+
+}  // namespace importtest

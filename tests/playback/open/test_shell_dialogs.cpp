@@ -1,0 +1,129 @@
+// The file and folder dialogs of the shell seam without a script: the real Qt dialogs appear with their
+// titles and modes and give back what the user chose, or empty text for Cancel.
+
+#include "platform/shell/ScriptedAnswers.h"
+#include "platform/shell/Shell.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+// Runs `act` on the modal dialog as soon as one is showing; lives for one dialog call.
+class DialogHand {
+public:
+    explicit DialogHand(std::function<void(QFileDialog *)> act) : act_(std::move(act))
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+                timer_.stop();
+                seen_ = true;
+                act_(dialog);
+            }
+        });
+        timer_.start(10);
+    }
+    bool seen() const { return seen_; }
+
+private:
+    QTimer timer_;
+    std::function<void(QFileDialog *)> act_;
+    bool seen_ = false;
+};
+
+// Types `text` into the dialog's file name field and presses Enter, as a user does.
+void TypeAndEnter(QFileDialog *dialog, const QString &text)
+{
+    auto *field = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    QVERIFY(field != nullptr);
+    field->setText(text);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
+}  // namespace
+
+class TestShellDialogs : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void folderBrowser()
+    {
+        const QString folder = m_dir.path() + "/Music/Album";
+        QVERIFY(QDir().mkpath(folder));
+        QString title;
+        bool foldersOnly = false;
+        bool readOnly = false;
+        DialogHand hand([&](QFileDialog *dialog) {
+            title = dialog->windowTitle();
+            foldersOnly = dialog->fileMode() == QFileDialog::Directory && dialog->testOption(QFileDialog::ShowDirsOnly);
+            readOnly = dialog->testOption(QFileDialog::ReadOnly);
+            TypeAndEnter(dialog, folder + "/");
+        });
+        QCOMPARE(Shell::BrowseForFolder(QStringLiteral("Open Folder...")), folder);  // without the trailing "/"
+        QVERIFY(hand.seen());
+        QCOMPARE(title, QString("Open Folder..."));
+        QVERIFY(foldersOnly);
+        QVERIFY(readOnly);
+
+        DialogHand cancel([](QFileDialog *dialog) { dialog->reject(); });
+        QCOMPARE(Shell::BrowseForFolder(QStringLiteral("Browse for Folder")), QString());
+        QVERIFY(cancel.seen());
+
+        DialogHand root([](QFileDialog *dialog) { TypeAndEnter(dialog, "/"); });
+        QCOMPARE(Shell::BrowseForFolder(QStringLiteral("Browse for Folder")), QString("/"));
+    }
+
+    void fileDialog()
+    {
+        const QString file = m_dir.path() + "/song.mp3";
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+        QString title, start;
+        bool existingFile = false;
+        QStringList filters;
+        DialogHand hand([&](QFileDialog *dialog) {
+            title = dialog->windowTitle();
+            start = dialog->directory().absolutePath();
+            existingFile = dialog->fileMode() == QFileDialog::ExistingFile;
+            filters = dialog->nameFilters();
+            TypeAndEnter(dialog, "song.mp3");
+        });
+        QCOMPARE(Shell::openFileDialog(QStringLiteral("Open"), m_dir.path()), file);
+        QVERIFY(hand.seen());
+        QCOMPARE(title, QString("Open"));
+        QCOMPARE(start, m_dir.path());
+        QVERIFY(existingFile);
+        QVERIFY(filters.isEmpty() || filters == QStringList{"All Files (*)"});
+
+        DialogHand cancel([](QFileDialog *dialog) { dialog->reject(); });
+        QCOMPARE(Shell::openFileDialog(QStringLiteral("Open"), m_dir.path()), QString());
+    }
+
+    void scriptedAnswersStandInForTheDialogs()
+    {
+        Shell::ScriptedAnswers answers;
+        answers.pushPath("/music");
+        answers.pushCancel();
+        QCOMPARE(Shell::BrowseForFolder(QStringLiteral("Open Folder...")), QString("/music"));
+        QCOMPARE(Shell::openFileDialog(QStringLiteral("Open"), "/start"), QString());
+        QCOMPARE(Shell::openFileDialog(QStringLiteral("Open"), "/start"), QString());  // the script ran out
+        QCOMPARE(answers.requests().size(), 3);
+        QCOMPARE(answers.requests().at(0).kind, Shell::Kind::BrowseFolder);
+        QCOMPARE(answers.requests().at(1).kind, Shell::Kind::OpenFile);
+        QCOMPARE(answers.requests().at(1).initial, QString("/start"));
+    }
+};
+
+QTEST_MAIN(TestShellDialogs)
+#include "test_shell_dialogs.moc"
