@@ -21,13 +21,19 @@ _wait_for() {  # _wait_for SECONDS COMMAND...
 }
 
 start_desktop() {
-  local display
-  for display in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] || break
-  done
-  Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb picks a free display itself and tells which (-displayfd): tests that start at the same moment
+  # never share one.
+  local numfile
+  numfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
   _desktop_pids+=($!)
-  export DISPLAY=":$display"
+  local i
+  for i in $(seq 100); do
+    [ -s "$numfile" ] && break
+    sleep 0.1
+  done
+  export DISPLAY=":$(tr -dc '0-9' <"$numfile")"
+  rm -f "$numfile"
   _wait_for 20 xdpyinfo || { echo "desktop: Xvfb did not start" >&2; return 1; }
   trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
   _desktop_pids+=($!)
