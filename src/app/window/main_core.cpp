@@ -44,6 +44,7 @@ Tform_main::Tform_main(QWidget *parent) : QWidget(parent)
     // The decoder runs at the highest priority the system grants ("Highest"); the audio settings window
     // shows what it actually got.
     xaudio->SetPriority(4);
+    BindPlaybackEvents();
 
     CreatePopupMenu();
     CreatePanels();

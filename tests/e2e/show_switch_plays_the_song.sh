@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # "-s demo.mp3": the main window shows, the song is opened and played, and its sound reaches the sink.
-. "$(dirname "$0")/../lib.sh"
+. "$(dirname "$0")/lib.sh"
 e2e_start
 
 app_start -s "$APP_DIR/demo.mp3"

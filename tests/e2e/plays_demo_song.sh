@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The program plays the song named on its command line to the default sound output: the sound reaches the
 # PulseAudio sink.
-. "$(dirname "$0")/../lib.sh"
+. "$(dirname "$0")/lib.sh"
 e2e_start
 
 app_start "$APP_DIR/demo.mp3"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A click on the tray icon pauses the playing song; a second click resumes it.
-. "$(dirname "$0")/../lib.sh"
+. "$(dirname "$0")/lib.sh"
 e2e_start
 
 app_start "$APP_DIR/demo.mp3"
