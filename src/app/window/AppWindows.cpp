@@ -1,13 +1,13 @@
 #include "app/window/AppWindows.h"
 
 #include "app/window/form_about.h"
-#include "app/window/form_configureHotkeys.h"
 #include "app/window/form_libraryfolder.h"
 #include "app/window/form_main.h"
 #include "app/window/form_manage.h"
 #include "app/window/form_modifyaudiosettings.h"
 #include "app/window/form_newset.h"
 #include "app/window/form_openurl.h"
+#include "hotkeys/form_configureHotkeys.h"
 #include "miniinfo/form_ConfigureMiniInfo.h"
 #include "miniinfo/form_currenttitle.h"
 
