@@ -2,9 +2,9 @@
 // that can run again at any time, the command line, and the keyboard hook's window.
 
 #include "app/window/form_main.h"
-#include "app/window/form_manage.h"
-#include "app/window/form_modifyaudiosettings.h"
+#include "audio/form_modifyaudiosettings.h"
 #include "config/settings_file.h"
+#include "library/form_manage.h"
 #include "platform/keyhook/keyhook.h"
 #include "platform/shell/Shell.h"
 #include "playback/XaudioPlayer.h"

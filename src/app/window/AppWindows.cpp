@@ -1,15 +1,15 @@
 #include "app/window/AppWindows.h"
 
 #include "app/window/form_about.h"
-#include "app/window/form_libraryfolder.h"
 #include "app/window/form_main.h"
-#include "app/window/form_manage.h"
-#include "app/window/form_modifyaudiosettings.h"
-#include "app/window/form_newset.h"
-#include "app/window/form_openurl.h"
+#include "audio/form_modifyaudiosettings.h"
 #include "hotkeys/form_configureHotkeys.h"
+#include "library/form_libraryfolder.h"
+#include "library/form_manage.h"
+#include "library/form_newset.h"
 #include "miniinfo/form_ConfigureMiniInfo.h"
 #include "miniinfo/form_currenttitle.h"
+#include "playback/form_openurl.h"
 
 namespace {
 

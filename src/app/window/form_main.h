@@ -4,8 +4,8 @@
 //
 // One class, spread over files by concern. In this folder: main_core.cpp (creation, tray icon, show/hide,
 // close), main_layout.cpp (panels, display styles, resize rule, docking, always on top), main_popupmenu.cpp
-// (the menu), main_options.cpp (the option items). Handlers of other subsystems live in their folders;
-// until they are written, the main_*_pending.cpp files here give them empty bodies.
+// (the menu), main_options.cpp (the option items). Handlers of other subsystems live in their folders
+// (src/playback, src/library, src/audio, src/hotkeys, src/miniinfo, src/tags).
 //
 // Controls and menu items are public members named like their object names, so every subsystem's part of
 // this class and the windows that read the main window's labels reach them directly.
@@ -203,8 +203,7 @@ public:
     QString StateIconFolder;
 
 private:
-    // Mini-info steps of the now-playing display; empty until the mini-info is wired to this window
-    // (src/playback/main_miniinfo_hooks_pending.cpp).
+    // Mini-info steps of the now-playing display (src/miniinfo/main_miniinfo.cpp).
     void OfferMiniInfo();                                // ShowMiniInfo, not forced
     void ShowMiniInfoTimeLine(const QString &timeLine);  // "00:01:05 / 00:03:20" into the mini-info
     // Loads the state's icon into Image1; a file that fails is reported once per run.
@@ -235,18 +234,95 @@ public:
     // The stored hotkeys become the menu items' shortcuts and the hook's table; the hook grabs anew.
     void ApplyHotkeySettings();
 
-    // Steps of the start-up that belong to later subsystems; each stays empty until its subsystem lands
-    // (src/app/main_startup_pending.cpp).
+    // Steps of the start-up that belong to the library and audio subsystems (src/library/main_librarymenu.cpp,
+    // src/audio/main_audio.cpp).
     void CreateLibraryMenu();                  // the library tree and the "Song Library" submenu
     void LibraryMenuOnClick(QAction *item);    // plays the song of a library menu entry
     void ApplyEqualizerSettings();             // the equalizer switch and the default equalizer file
     // Saves the default equalizer file at exit; returns an error text naming the file, empty on success.
     QString SaveDefaultEqualizer();
 
+    // ---- Song library (src/library/main_tree.cpp, main_librarymenu.cpp, main_navigation.cpp): the library
+    // tree and its popup menu, the "Song Library" submenu (CreateLibraryMenu and LibraryMenuOnClick above) and
+    // the song navigation commands (pop_nextsongClick and the others, below).
+    // The tree's pictures, loaded by CreateLibraryMenu: images 0 closed set, 1 opened set, 2 song; state
+    // images 1 playing, 2 paused, 3 stopped (slot 0 is never shown).
+    QList<QPixmap> imagelist_images;
+    QList<QPixmap> imagelist_stateimages;
+    QString TreeImageFolder;  // where the tree's bitmaps are read; empty: the program's folder
+    QMenu *popupmenu_treeview = nullptr;
+    QAction *pop_tv_playsong = nullptr;
+    QAction *pop_tv_addsong = nullptr;
+    QAction *pop_tv_renamesong = nullptr;
+    QAction *pop_tv_mp3tageditor = nullptr;
+    QAction *pop_tv_removesong = nullptr;
+    QAction *pop_tv_newset = nullptr;
+    QAction *pop_tv_renameset = nullptr;
+    QAction *pop_tv_removeset = nullptr;
+    QAction *pop_tv_expand = nullptr;
+    QAction *pop_tv_collapse = nullptr;
+    // The last mouse press on the tree and the node under it (the drag source), and the node under that point
+    // when popupmenu_treeview last opened (the popup node, on which its commands act). Null for none; every
+    // rebuild of the tree clears both.
+    QPoint TreeMouseDownPoint;
+    class QTreeWidgetItem *TreeDragSource = nullptr;
+    QTreeWidgetItem *TreePopupNode = nullptr;
+    // The program's working copy of the library (shared with the library manager window), reading and writing
+    // in this window's library folder setting.
+    class LibraryStore &Library();
+    // Gives the tree its properties, drawing, popup menu and event handling; runs once, from the first
+    // CreateLibraryMenu.
+    void SetUpLibraryTree();
+    void DummyOnClick(QAction *item);
+    void treeview_songlibraryDblClick();
+    void treeview_songlibraryKeyDown(int key);
+    void treeview_songlibraryExpanding(QTreeWidgetItem *node);
+    void treeview_songlibraryMouseDown(Qt::MouseButton button, const QPoint &point);
+    // The user accepted an edited label; returns whether the node takes the new text.
+    bool treeview_songlibraryEdited(QTreeWidgetItem *node, const QString &newText);
+    bool treeview_songlibraryDragOver(const QObject *source) const;
+    void treeview_songlibraryDragDrop(const QPoint &point);
+    void popupmenu_treeviewPopup(const QPoint &point);
+    void pop_tv_playsongClick();
+    void pop_tv_addsongClick();
+    void pop_tv_renamesongClick();
+    void pop_tv_mp3tageditorClick();
+    void pop_tv_removesongClick();
+    void pop_tv_newsetClick();
+    void pop_tv_renamesetClick();
+    void pop_tv_removesetClick();
+    void pop_tv_expandClick();
+    void pop_tv_collapseClick();
+    // "Play Random Song" on a set that is already chosen.
+    void PlayRandomSongOfSet(const QString &setName);
+Q_SIGNALS:
+    // "Add new Set at this position...": the new-set dialog opens in insert mode, for a set at `position` of
+    // the set list.
+    void NewSetDialogRequested(int position);
+
+public:
+
     // ---- Mini-info (src/miniinfo/main_miniinfo.cpp): pops the mini-info up while this window is hidden.
     // Forced for "Show Mini-Info", its hotkey and the next and previous song commands; not forced when
     // playing starts and on rewind and fast forward, which show it only when it is to show on every change.
     void ShowMiniInfo(bool forced);
+
+    // ---- Audio settings (src/audio/main_audio.cpp): the player's reports of its output and codec settings
+    // move the audio settings window's controls, and nothing is sent back. BindAudioEvents binds the
+    // player's balance, level, channel, port, quality and equalizer events to these handlers; binding again
+    // changes nothing.
+    void BindAudioEvents();
+    void xaudioNotifyOutputBalance(TXaudioPlayer *Sender, quint8 Balance);
+    void xaudioNotifyOutputPcmLevel(TXaudioPlayer *Sender, quint8 PcmLevel);
+    void xaudioNotifyOutputMasterLevel(TXaudioPlayer *Sender, quint8 MasterLevel);
+    void xaudioNotifyOutputChannels(TXaudioPlayer *Sender, quint8 Channels);
+    void xaudioNotifyOutputPorts(TXaudioPlayer *Sender, quint32 Ports);
+    void xaudioNotifyCodecQuality(TXaudioPlayer *Sender, quint8 Quality);
+    void xaudioNotifyCodecEqualizer(TXaudioPlayer *Sender, const struct XA_EqualizerInfo &Equalizer);
+    // The default equalizer file, loaded at start and saved at exit while the equalizer is on; empty:
+    // "devud3.eqs" in the program's folder.
+    QString DefaultEqualizerFile;
+    QString DefaultEqualizerFilePath() const;
 
     // ---- Window life cycle.
     void FormCreate();
@@ -273,7 +349,7 @@ public Q_SLOTS:
     void pop_randomsongClick();
     void pop_openfolderrecursiveClick();
 
-    // ---- Transport (playback subsystem; empty in main_transport_pending.cpp until written).
+    // ---- Transport (src/playback/main_transport.cpp).
     void pop_playClick();
     void pop_pauseClick();
     void pop_stopClick();
@@ -292,7 +368,7 @@ public Q_SLOTS:
     void speedbutton_nextsongClick();
     void trackbar_songChange();  // the user moved the seek bar; not called when code sets it
 
-    // ---- Commands of other subsystems (empty in the main_*_pending.cpp files until written).
+    // ---- Commands of other subsystems (in their folders).
     void pop_openfileClick();
     void pop_openfolderClick();
     void pop_openurlClick();

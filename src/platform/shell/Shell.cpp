@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -17,6 +18,13 @@ Answerer &installedAnswerer()
 {
     static Answerer answerer;
     return answerer;
+}
+
+// Where a file or folder dialog without a starting folder opens: where the last one was left.
+QString &lastFolder()
+{
+    static QString folder;
+    return folder;
 }
 
 QString windowTitle(const Request &request)
@@ -63,7 +71,7 @@ Answer showDialog(const Request &request)
         const bool folder = request.kind == Kind::BrowseFolder;
         QString start = request.initial;
         if (start.isEmpty())
-            start = folder ? QDir::homePath() : QDir::currentPath();
+            start = lastFolder().isEmpty() ? QDir::homePath() : lastFolder();
         QFileDialog dialog(request.parent, windowTitle(request), start);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         if (folder) {
@@ -78,6 +86,7 @@ Answer showDialog(const Request &request)
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return {};
         const QString chosen = dialog.selectedFiles().constFirst();
+        lastFolder() = folder ? QDir::cleanPath(chosen) : QFileInfo(chosen).absolutePath();
         return {true, folder ? QDir::cleanPath(chosen) : chosen};
     }
     case Kind::SaveFile: {

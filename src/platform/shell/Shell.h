@@ -60,7 +60,8 @@ bool confirm(const QString &text, QWidget *parent = nullptr);
 QString inputBox(const QString &title, const QString &prompt, const QString &initial, QWidget *parent = nullptr);
 
 // Lets the user choose one existing file (every file is shown, no filter), starting in `folder` (empty: the
-// working folder). Returns its full path, or empty text when the user cancels.
+// folder where the last file or folder dialog was left, at first the home folder). Returns its full path, or
+// empty text when the user cancels.
 QString openFileDialog(const QString &title, const QString &folder, QWidget *parent = nullptr);
 
 // The same with the name filters `filter` ("Songs (*.mp3);;All files (*)"), the first one chosen at first.
@@ -70,8 +71,9 @@ QString openFileDialog(const QString &title, const QString &folder, const QStrin
 // text when the user cancels.
 QString saveFileDialog(const QString &title, const QString &folder, const QString &filter, QWidget *parent = nullptr);
 
-// The folder browser: lets the user choose a folder, starting in the home folder. Returns the folder's full
-// path without a trailing "/" (only the root folder is "/"), or empty text when the user cancels.
+// The folder browser: lets the user choose a folder, starting where the last file or folder dialog was left
+// (at first in the home folder). Returns the folder's full path without a trailing "/" (only the root folder
+// is "/"), or empty text when the user cancels.
 QString BrowseForFolder(const QString &title, QWidget *parent = nullptr);
 
 // The text as a dialog shows it: each carriage return, alone or before a line feed, becomes one line break.

@@ -79,8 +79,14 @@ private Q_SLOTS:
         QCOMPARE(Shell::BrowseForFolder(QStringLiteral("Browse for Folder")), QString());
         QVERIFY(cancel.seen());
 
-        DialogHand root([](QFileDialog *dialog) { TypeAndEnter(dialog, "/"); });
+        // The next dialog opens where this one was left.
+        QString next;
+        DialogHand again([&](QFileDialog *dialog) {
+            next = dialog->directory().absolutePath();
+            TypeAndEnter(dialog, "/");
+        });
         QCOMPARE(Shell::BrowseForFolder(QStringLiteral("Browse for Folder")), QString("/"));
+        QCOMPARE(next, folder);
     }
 
     void fileDialog()
@@ -106,8 +112,12 @@ private Q_SLOTS:
         QVERIFY(existingFile);
         QVERIFY(filters.isEmpty() || filters == QStringList{"All Files (*)"});
 
-        DialogHand cancel([](QFileDialog *dialog) { dialog->reject(); });
-        QCOMPARE(Shell::openFileDialog(QStringLiteral("Open"), m_dir.path()), QString());
+        DialogHand cancel([&](QFileDialog *dialog) {
+            start = dialog->directory().absolutePath();
+            dialog->reject();
+        });
+        QCOMPARE(Shell::openFileDialog(QStringLiteral("Open"), QString()), QString());
+        QCOMPARE(start, m_dir.path());  // where the last dialog was left
     }
 
     void scriptedAnswersStandInForTheDialogs()

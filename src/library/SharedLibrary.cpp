@@ -1,0 +1,13 @@
+#include "library/SharedLibrary.h"
+
+#include "library/store/LibraryStore.h"
+
+namespace library {
+
+LibraryStore &SharedLibrary()
+{
+    static LibraryStore store;
+    return store;
+}
+
+}  // namespace library

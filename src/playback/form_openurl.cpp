@@ -1,0 +1,87 @@
+#include "playback/form_openurl.h"
+
+#include "app/window/ProgramIcon.h"
+#include "app/window/WindowPlacement.h"
+#include "app/window/form_main.h"
+#include "playback/transport_logic.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+Tform_openurl *form_openurl = nullptr;
+
+namespace {
+
+template <typename T>
+T *Make(QWidget *parent, const char *name, const QRect &geometry)
+{
+    auto *widget = new T(parent);
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+QPushButton *MakeButton(QWidget *parent, const char *name, const QString &text, const QPoint &at)
+{
+    auto *button = Make<QPushButton>(parent, name, QRect(at, QSize(101, 25)));
+    button->setText(text);
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+Tform_openurl::Tform_openurl(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setObjectName(QStringLiteral("form_openurl"));
+    setWindowTitle(QStringLiteral("Open URL - DAK-MP3:"));
+    setWindowIcon(ProgramIcon());
+    setModal(false);
+    // The controls stand where they were designed for a small font.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+    setFixedSize(529, 73);
+
+    Image1 = Make<QLabel>(this, "Image1", QRect(4, 4, 32, 32));
+    Image1->setPixmap(ProgramIcon().pixmap(32, 32));
+    edit_url = Make<QLineEdit>(this, "edit_url", QRect(40, 8, 485, 21));
+    button_favorites = MakeButton(this, "button_favorites", QStringLiteral("&Favorites"), QPoint(40, 40));
+    button_media = MakeButton(this, "button_media", QStringLiteral("Favorites -> &Media"), QPoint(380, 40));
+    button_favorites->hide();
+    button_media->hide();
+    button_open = MakeButton(this, "button_open", QStringLiteral("&Open"), QPoint(164, 40));
+    button_cancel = MakeButton(this, "button_cancel", QStringLiteral("&Cancel"), QPoint(272, 40));
+    // Enter in the field presses the default button; Escape rejects the dialog, which is "&Cancel".
+    button_open->setDefault(true);
+    setTabOrder(edit_url, button_open);
+    setTabOrder(button_open, button_cancel);
+
+    connect(button_open, &QPushButton::clicked, this, &Tform_openurl::button_openClick);
+    connect(button_cancel, &QPushButton::clicked, this, &Tform_openurl::button_cancelClick);
+    CenterOnScreen(this);
+}
+
+void Tform_openurl::ShowOpenUrl()
+{
+    show();
+    raise();
+    activateWindow();
+    edit_url->setFocus();
+}
+
+void Tform_openurl::button_openClick()
+{
+    // The text goes to the player exactly as typed, even empty: the player reports what it cannot open.
+    const QString url = edit_url->text();
+    hide();
+    if (form_main != nullptr)
+        form_main->OpenMP3(url, playback::kSetUnknown, playback::kTitleUnknown);
+}
+
+void Tform_openurl::button_cancelClick()
+{
+    hide();
+}

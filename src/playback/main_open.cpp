@@ -1,0 +1,156 @@
+// "Open File...", "Open URL..." and "Open Folder...": a single file or a URL is played as it is, outside the
+// library; a folder's MP3 files are imported into the library, whose tree and menu are then rebuilt, and the
+// first song of the set of the first file found is played.
+
+#include "app/window/form_main.h"
+#include "library/import/FolderImport.h"
+#include "library/store/LibraryStore.h"
+#include "library/store/LibraryText.h"
+#include "platform/shell/Shell.h"
+#include "playback/form_openurl.h"
+#include "playback/transport_logic.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressDialog>
+
+#include <memory>
+
+namespace {
+
+// An import of more files than this shows its progress and can be cancelled from the start; a shorter one
+// only when the search or the import takes long.
+constexpr qsizetype kProgressShownFrom = 300;
+// How long the search or import runs before its progress shows by itself, in milliseconds.
+constexpr int kProgressAfterMs = 1000;
+// Files added between two commits of the library files: a cancel keeps what was committed, plus what was
+// handled up to the cancel.
+constexpr qsizetype kCommitEvery = 1000;
+
+// The files found by the last folder search, in the order found; kept until the next search.
+QStringList SearchResult;
+// Set while a folder import runs: its progress dialog lets events through, and a second import (from a
+// hotkey, say) must not start in the middle of the first.
+bool ImportRunning = false;
+
+struct RunningImport {
+    RunningImport() { ImportRunning = true; }
+    ~RunningImport() { ImportRunning = false; }
+    RunningImport(const RunningImport &) = delete;
+    RunningImport &operator=(const RunningImport &) = delete;
+};
+
+// The progress dialog of a folder import: made when first needed, shown when the import has more than a few
+// hundred files or has run for a while. While it shows, it lets events through so that its cancel button
+// works; it is modal to the application, so no other window takes input meanwhile.
+class ImportProgress {
+public:
+    ImportProgress() { m_started.start(); }
+
+    bool searching(qsizetype found)
+    {
+        if (m_dialog == nullptr && m_started.elapsed() >= kProgressAfterMs)
+            Show();
+        if (m_dialog == nullptr)
+            return true;
+        m_dialog->setLabelText(QStringLiteral("Searching for MP3 files... %1 found").arg(found));
+        QCoreApplication::processEvents();
+        return !m_dialog->wasCanceled();
+    }
+
+    bool adding(qsizetype handled, qsizetype total)
+    {
+        if (m_dialog == nullptr && (total > kProgressShownFrom || m_started.elapsed() >= kProgressAfterMs))
+            Show();
+        if (m_dialog == nullptr)
+            return true;
+        if (m_dialog->maximum() != static_cast<int>(total)) {
+            m_dialog->setLabelText(QStringLiteral("Adding %1 MP3 files to the song library...").arg(total));
+            m_dialog->setRange(0, static_cast<int>(total));
+        }
+        m_dialog->setValue(static_cast<int>(handled));  // lets events through, as the dialog shows
+        return !m_dialog->wasCanceled();
+    }
+
+private:
+    void Show()
+    {
+        m_dialog = std::make_unique<QProgressDialog>();
+        m_dialog->setObjectName(QStringLiteral("progress_openfolder"));
+        m_dialog->setWindowTitle(QStringLiteral("Open Folder - DAK-MP3"));
+        m_dialog->setLabelText(QStringLiteral("Searching for MP3 files..."));
+        m_dialog->setCancelButtonText(QStringLiteral("&Cancel"));
+        m_dialog->setWindowModality(Qt::ApplicationModal);
+        m_dialog->setAutoReset(false);
+        m_dialog->setAutoClose(false);
+        m_dialog->setRange(0, 0);  // a busy indicator until the number of files is known
+        // Shown now rather than after the dialog's own estimate of the time left.
+        QMetaObject::invokeMethod(m_dialog.get(), "forceShow");
+        QCoreApplication::processEvents();
+    }
+
+    QElapsedTimer m_started;
+    std::unique_ptr<QProgressDialog> m_dialog;
+};
+
+}  // namespace
+
+void Tform_main::pop_openfileClick()
+{
+    // The file dialog starts in the folder it was last left in. It belongs to this window only while the
+    // window shows; from the tray it stands alone.
+    const QString file = Shell::openFileDialog(QStringLiteral("Open"), QString(), isVisible() ? this : nullptr);
+    if (!file.isEmpty())
+        OpenMP3(file, playback::kSetUnknown, playback::kTitleUnknown);
+}
+
+void Tform_main::pop_openurlClick()
+{
+    form_openurl->ShowOpenUrl();
+}
+
+void Tform_main::pop_openfolderClick()
+{
+    if (ImportRunning)
+        return;
+    const QString folder = Shell::BrowseForFolder(QStringLiteral("Open Folder..."));
+    if (folder.isEmpty())
+        return;
+
+    LibraryStore &library = Library();
+    import::FolderImportResult result;
+    {
+        const RunningImport running;
+        ImportProgress progress;
+        import::ImportOptions options;
+        options.commitEvery = kCommitEvery;
+        options.progress = [&progress](qsizetype handled, qsizetype total) { return progress.adding(handled, total); };
+        result = import::ImportFolder(library, folder, settings.Options.openfolderrecursive, SearchResult, options,
+                                      [&progress](qsizetype found) { return progress.searching(found); });
+    }
+
+    if (result.end == import::ImportEnd::NothingFound) {
+        Shell::errorBox(import::NothingFoundText(folder), isVisible() ? this : nullptr);
+        return;
+    }
+    // What was added stays, also when the import was cancelled or stopped by a failure; the tree and menu show
+    // it. Without any change (cancelled while searching, or the first file failed) they stay as they are.
+    if (result.changed || result.end == import::ImportEnd::Done)
+        CreateLibraryMenu();
+    if (result.end != import::ImportEnd::Done)
+        return;
+
+    library.OpenSet(result.firstSet);
+    if (library.songs().isEmpty())
+        return;  // the set ended up without songs: nothing to play
+    const QString first = library.songs().constFirst();
+    label_setname->setText(result.firstSet);
+    ClickMenuItem(pop_stop);
+    OpenMP3(SongPath(first), result.firstSet, SongTitle(first));
+    // Play whatever the auto-play option says. The handler is called, not the item clicked: the item still
+    // shows the state from before the stop (disabled while a song played) until the player reports the stop.
+    pop_playClick();
+}
