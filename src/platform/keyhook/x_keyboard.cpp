@@ -10,6 +10,7 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace keyhook {
 
@@ -324,6 +325,30 @@ void XKeyboard::replay(const void *keyEvent)
     }
 }
 
+void XKeyboard::replayWhenReleased(const void *keyEvent)
+{
+    const XKeyEvent &press = *static_cast<const XKeyEvent *>(keyEvent);
+    char keymap[32] = {};
+    XQueryKeymap(Dpy(display_), keymap);
+    if (keymap[press.keycode / 8] & (1 << (press.keycode % 8))) {
+        static_assert(sizeof(pendingPress_) >= sizeof(XEvent));
+        std::memcpy(pendingPress_.data(), &press, sizeof press);
+        replayPending_ = true;
+        return;
+    }
+    replay(&press);
+}
+
+void XKeyboard::flushPendingReplay()
+{
+    if (!replayPending_)
+        return;
+    replayPending_ = false;
+    XKeyEvent press;
+    std::memcpy(&press, pendingPress_.data(), sizeof press);
+    replay(&press);
+}
+
 void XKeyboard::dispatchEvents(const std::function<bool(uint16_t shortcut, bool repeat)> &onKey)
 {
     Display *dpy = Dpy(display_);
@@ -333,6 +358,14 @@ void XKeyboard::dispatchEvents(const std::function<bool(uint16_t shortcut, bool 
         switch (event.type) {
         case KeyPress: {
             const XKeyEvent &press = event.xkey;
+            if (replayPending_) {
+                const XKeyEvent *pending = reinterpret_cast<const XKeyEvent *>(pendingPress_.data());
+                if (pending->keycode == press.keycode) {
+                    down_.insert(press.keycode);
+                    break;  // an auto-repeat of the held key: its one press follows at the release
+                }
+                flushPendingReplay();  // another key first: keep the order of the keys
+            }
             const bool repeat = down_.count(press.keycode) != 0;
             down_.insert(press.keycode);
             bool passOn = true;
@@ -340,7 +373,7 @@ void XKeyboard::dispatchEvents(const std::function<bool(uint16_t shortcut, bool 
             if (grabFor(press.keycode, press.state) && shortcut != 0)
                 passOn = onKey(shortcut, repeat);
             if (passOn)
-                replay(&press);
+                replayWhenReleased(&press);
             break;
         }
         case KeyRelease: {
@@ -353,6 +386,8 @@ void XKeyboard::dispatchEvents(const std::function<bool(uint16_t shortcut, bool 
                     break;
             }
             down_.erase(release.keycode);
+            if (replayPending_ && reinterpret_cast<const XKeyEvent *>(pendingPress_.data())->keycode == release.keycode)
+                flushPendingReplay();
             break;
         }
         case MappingNotify: {

@@ -3,6 +3,7 @@
 // events into shortcut values, and replaying a key to the window that has the focus. Not thread-safe: after
 // Open, one thread at a time uses it (the UI thread until the hook thread starts, then the hook thread).
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -53,6 +54,9 @@ private:
     const Grab *grabFor(unsigned keycode, unsigned state) const;
     uint16_t shortcutOf(unsigned keycode, unsigned state) const;
     void replay(const void *keyEvent);
+    // Replays the press now when its key is up, else once the key is let go (see replayPending_).
+    void replayWhenReleased(const void *keyEvent);
+    void flushPendingReplay();
     bool anyKeyDown(const char *keymap, int modifierIndex) const;
 
     void *display_;  // Display *
@@ -68,6 +72,11 @@ private:
     std::vector<uint16_t> grabbed_;
     std::vector<uint16_t> failed_;
     std::set<unsigned> down_;  // keycodes pressed and not yet released, as far as the hook has seen
+    // A passed-on press whose key was still held when the answer came. The server takes no second press of
+    // a key that is down, so the press is replayed when the key's release reaches the hook (the grab holds
+    // the keyboard until then). Storage for one XEvent.
+    std::array<long, 24> pendingPress_{};
+    bool replayPending_ = false;
 };
 
 }  // namespace keyhook

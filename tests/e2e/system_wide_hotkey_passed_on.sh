@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # With another program in the foreground, the system-wide hotkey CTRL+ALT+Y for "Play", passed on, runs
 # "Play" and then reaches that program as well.
-. "$(dirname "$0")/../lib.sh"
-. "$(dirname "$0")/../key_witness.bash"
+. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/key_witness.bash"
 e2e_start
 : >"$APP_DIR/setlib.dat"   # an empty song library
 

@@ -3,7 +3,7 @@
 # handler of MP3 files: afterwards `xdg-mime` names its desktop entry, and `xdg-open` on an MP3 whose path
 # holds a blank starts the program with that file, which plays it to the sink. The user's desktop folders
 # are temporary ones.
-. "$(dirname "$0")/../lib.sh"
+. "$(dirname "$0")/lib.sh"
 command -v xdg-open >/dev/null || fail "xdg-open is not installed (package xdg-utils)"
 e2e_start
 
