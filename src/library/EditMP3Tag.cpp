@@ -3,21 +3,34 @@
 #include "platform/shell/Shell.h"
 #include "tags/MP3Tag.h"
 
-#include <exception>
-
 namespace library {
+
+void EditMP3Tag(TMP3Tag &mp3tag, const QString &path, QWidget *parent)
+{
+    // Whatever goes wrong while the file is read, edited or written ends here with the one message: the
+    // caller goes on with its next song.
+    bool failed = false;
+    try {
+        mp3tag.SetFilename(path);
+        mp3tag.EditTag();
+    } catch (...) {
+        failed = true;
+    }
+    if (failed)
+        Shell::errorBox(TagAccessFailureText(path), parent);
+}
 
 void EditMP3Tag(const QString &path, QWidget *parent)
 {
-    try {
-        TMP3Tag mp3tag;
-        mp3tag.SetGenreID(0);
-        mp3tag.SetEditAutoSave(true);
-        mp3tag.SetFilename(path);
-        mp3tag.EditTag();
-    } catch (const std::exception &) {
-        Shell::errorBox(TagAccessFailureText(path), parent);
-    }
+    TMP3Tag mp3tag;
+    SetUpManagerTag(mp3tag);
+    EditMP3Tag(mp3tag, path, parent);
+}
+
+void SetUpManagerTag(TMP3Tag &mp3tag)
+{
+    mp3tag.SetGenreID(0);
+    mp3tag.SetEditAutoSave(true);
 }
 
 QString TagAccessFailureText(const QString &path)

@@ -5,10 +5,12 @@
 #include "library/EditMP3Tag.h"
 #include "library/SharedLibrary.h"
 #include "library/form_newset.h"
+#include "library/store/LibraryMessages.h"
 #include "library/store/LibraryPaths.h"
 #include "library/store/LibraryStore.h"
 #include "library/store/LibraryText.h"
 #include "platform/shell/Shell.h"
+#include "tags/MP3Tag.h"
 #include "widgets/DirTree.h"
 #include "widgets/FileListBox.h"
 
@@ -171,6 +173,10 @@ void Tform_manage::CreateControls()
     SearchResult->setObjectName(QStringLiteral("SearchResult"));
     SearchResult->hide();
 
+    mp3tag = new TMP3Tag(this);
+    mp3tag->setObjectName(QStringLiteral("mp3tag"));
+    library::SetUpManagerTag(*mp3tag);
+
     setTabOrder(dirtree, filelistbox);
     setTabOrder(filelistbox, filtercombobox);
     setTabOrder(filtercombobox, listbox_set);
@@ -284,6 +290,12 @@ QString Tform_manage::SelectedSet() const
 {
     const LibraryStore &store = Library();
     return HasSelectedSet() ? store.setNames().at(store.selectedSet()) : QString();
+}
+
+bool Tform_manage::HasFocusedSong() const
+{
+    const LibraryStore &store = Library();
+    return store.focusedSong() >= 0 && store.focusedSong() < store.songs().size();
 }
 
 bool Tform_manage::HasSelectedSet() const
@@ -414,7 +426,15 @@ void Tform_manage::speedbutton_renamesetClick()
     const QString name = SelectedSet();
     const QString answer =
         Shell::inputBox(QStringLiteral("Rename Set"), QStringLiteral("Enter the new name: "), name, this);
-    Library().RenameSet(name, answer);  // a cancelled box gives the old name, which changes nothing
+    // A name that cannot be the name of the set's file is refused before anything is touched. A cancelled
+    // box gives the old name, which changes nothing, whatever that name is.
+    if (answer != name) {
+        if (const QString problem = SetNameProblem(answer); !problem.isEmpty()) {
+            Shell::errorBox(LibraryMessages::badSetName(answer, problem), this);
+            return;
+        }
+    }
+    Library().RenameSet(name, answer);
 }
 
 void Tform_manage::speedbutton_setupClick()
@@ -441,31 +461,36 @@ void Tform_manage::speedbutton_addsongClick()
     if (!HasSelectedSet() || !folder.startsWith(u'/'))
         return;  // no set, or no folder chosen in the tree
     const QString set = SelectedSet();
-    for (const QString &file : filelistbox->SelectedFileNames())
-        Library().AddSong(ForceBackSlash(folder) + file, set);
+    // Each song is in the set file before the next is added. After a failed write (told to the user) the
+    // remaining files are not tried: each would re-read the set and drop the song that could not be saved.
+    for (const QString &file : filelistbox->SelectedFileNames()) {
+        if (!Library().AddSong(ForceBackSlash(folder) + file, set))
+            break;
+    }
 }
+
+// Removing and renaming act on the focused line itself, not on the first line of the same title: two songs
+// of one title (say "01" from two albums) are common, and going by the title alone would remove the other
+// song, or give the other line this line's path and so drop the other song's file from the set.
 
 void Tform_manage::speedbutton_removesongClick()
 {
-    const LibraryStore &store = Library();
-    if (!HasSelectedSet() || store.focusedSong() < 0)
+    if (!HasSelectedSet() || !HasFocusedSong())
         return;
-    const QString title = SongTitle(store.songs().at(store.focusedSong()));
-    Library().RemoveSong(title, SelectedSet());
+    const QString line = Library().songs().at(Library().focusedSong());
+    Library().RemoveSongLine(line, Library().focusedSong(), SelectedSet());
 }
 
 void Tform_manage::speedbutton_renamesongClick()
 {
-    const LibraryStore &store = Library();
-    if (!HasSelectedSet() || store.focusedSong() < 0)
+    if (!HasSelectedSet() || !HasFocusedSong())
         return;
-    const QString line = store.songs().at(store.focusedSong());
-    const QString title = SongTitle(line);
-    const QString path = SongPath(line);
+    const QString line = Library().songs().at(Library().focusedSong());
+    const int index = Library().focusedSong();
     const QString set = SelectedSet();
-    const QString answer =
-        Shell::inputBox(QStringLiteral("Rename Song"), QStringLiteral("Enter the new name: "), title, this);
-    Library().RenameSong(title, answer, set, path);
+    const QString answer = Shell::inputBox(QStringLiteral("Rename Song"), QStringLiteral("Enter the new name: "),
+                                           SongTitle(line), this);
+    Library().RenameSongLine(line, index, answer, set);
 }
 
 void Tform_manage::speedbutton_songupClick()
@@ -491,7 +516,7 @@ void Tform_manage::speedbutton_mp3tagClick()
 
 void Tform_manage::EditMP3Tag(const QString &path)
 {
-    library::EditMP3Tag(path, this);
+    library::EditMP3Tag(*mp3tag, path, this);
 }
 
 // ---- Saving and closing
@@ -505,7 +530,10 @@ void Tform_manage::button_recreateClick()
 
 void Tform_manage::button_closeClick()
 {
-    Library().SaveCurrentSet();
-    Library().SaveLibrary();
-    close();
+    // When a list could not be written the user has been told which file; the window stays open so that
+    // the lists, which still hold the change, are not taken for saved.
+    const bool songsSaved = Library().SaveCurrentSet();
+    const bool setsSaved = Library().SaveLibrary();
+    if (songsSaved && setsSaved)
+        close();
 }

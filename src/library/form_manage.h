@@ -22,6 +22,7 @@ class QTreeWidgetItem;
 class TDirTree;
 class TFileListBox;
 class TFilterComboBox;
+class TMP3Tag;
 
 class Tform_manage : public QDialog {
     Q_OBJECT
@@ -51,11 +52,12 @@ public:
     QPushButton *button_recreate = nullptr;
     QPushButton *button_close = nullptr;
     QListWidget *SearchResult = nullptr;  // hidden: room for a folder search's results
+    TMP3Tag *mp3tag = nullptr;            // the tag component EditMP3Tag works with
 
     // The working copy the two lists show (the program's one library).
     LibraryStore &Library() const;
 
-    // Opens the tag editor on a song's file; a file that cannot be used is reported.
+    // Opens the tag editor on a song's file through `mp3tag`; a file that cannot be used is reported.
     void EditMP3Tag(const QString &path);
 
 public Q_SLOTS:
@@ -88,6 +90,7 @@ private:
     void ShowSets();
     void ShowSongs();
     QString SelectedSet() const;  // empty when no set is selected
+    bool HasFocusedSong() const;
     bool HasSelectedSet() const;
     QString LibraryFolderText() const;
     void CreateLibraryMenu();

@@ -210,6 +210,51 @@ bool LibraryStore::RenameSong(const QString &oldTitle, const QString &newTitle, 
     return SaveCurrentSet();
 }
 
+int LibraryStore::indexOfSongLine(const QString &line, int index) const
+{
+    if (index >= 0 && index < songs_.size() && songs_.at(index) == line)
+        return index;
+    return static_cast<int>(songs_.indexOf(line));
+}
+
+bool LibraryStore::RemoveSongLine(const QString &line, int index, const QString &setName)
+{
+    Batch batch(this);
+    OpenLibrary();
+    OpenSet(setName);
+    const int at = indexOfSongLine(line, index);
+    if (at < 0)
+        return RemoveSong(SongTitle(line), setName);
+    songs_.removeAt(at);
+    songLinesEdited();
+    return SaveCurrentSet();
+}
+
+bool LibraryStore::RenameSongLine(const QString &line, int index, const QString &newTitle, const QString &setName)
+{
+    Batch batch(this);
+    const QString path = SongPath(line);
+    if (!isValidTitle(newTitle)) {
+        Shell::errorBox(LibraryMessages::badSongTitle(newTitle));
+        return false;
+    }
+    if (const QString problem = SetNameProblem(setName); !problem.isEmpty()) {
+        Shell::errorBox(LibraryMessages::badSetName(setName, problem));
+        return false;
+    }
+    OpenLibrary();
+    OpenSet(setName);
+    const int at = indexOfSongLine(line, index);
+    if (at < 0)
+        return RenameSong(SongTitle(line), newTitle, setName, path);
+    const QString renamed = SongLine(newTitle, path);
+    if (songs_.at(at) == renamed)
+        return true;  // a cancelled rename: nothing to write
+    songs_[at] = renamed;
+    songLinesEdited();
+    return SaveCurrentSet();
+}
+
 bool LibraryStore::DoesSetExist(const QString &name) const
 {
     return indexOfSet(name) >= 0;

@@ -88,6 +88,12 @@ public:
     bool AddSong(const QString &path, const QString &setName);
     bool RemoveSong(const QString &title, const QString &setName);
     bool RenameSong(const QString &oldTitle, const QString &newTitle, const QString &setName, const QString &path);
+    // The library manager's variants for the line the user pointed at, so that a song whose title repeats in
+    // the set is told apart from the others: after the reload the entry is `line` at `index` if it still
+    // stands there, else the first entry equal to `line`, else the first entry of the same title (as
+    // RemoveSong and RenameSong find it). The renamed entry keeps its own path.
+    bool RemoveSongLine(const QString &line, int index, const QString &setName);
+    bool RenameSongLine(const QString &line, int index, const QString &newTitle, const QString &setName);
     bool DoesSetExist(const QString &name) const;  // from the set list as it stands, no reload
     bool DoesSongExist(const QString &path, const QString &setName);  // loads the set (OpenSet)
 
@@ -123,6 +129,7 @@ private:
     void loadSongs(const QString &folder, const QString &name);
     void clearSongs();
     void songLinesEdited();
+    int indexOfSongLine(const QString &line, int index) const;  // see RemoveSongLine; -1 if none
     bool moveSet(int from, int to);
     bool moveSong(int from, int to);
     void setUnsaved(bool &flag, bool value);

@@ -287,6 +287,87 @@ private Q_SLOTS:
         QVERIFY(Contents(Lib("Rock.set")).startsWith("Intro=/music/Intro.mp3\r\nBetter B="));
     }
 
+    void songsOfOneTitleAreToldApart()
+    {
+        // Two songs titled "01" from two albums: removing or renaming the second must not touch the first.
+        const QStringList blues{"01=/a/01.mp3", "Intro=/x.mp3", "01=/b/01.mp3"};
+        Put(Lib("Blues.set"), Lines(blues));
+        ShowManager();
+        form_manage->listbox_set->setCurrentRow(2);
+        QCOMPARE(Items(form_manage->listbox_song), blues);
+
+        form_manage->listbox_song->setCurrentRow(2);
+        QTest::keyClick(form_manage->listbox_song, Qt::Key_Delete);
+        QCOMPARE(Contents(Lib("Blues.set")), Lines({"01=/a/01.mp3", "Intro=/x.mp3"}));
+
+        Put(Lib("Blues.set"), Lines(blues));
+        Library().OpenSet("Blues");
+        form_manage->listbox_song->setCurrentRow(2);
+        m_answers->pushText("Second 01");
+        Click(form_manage->speedbutton_renamesong);
+        QCOMPARE(m_answers->requests().first().initial, QString("01"));
+        QCOMPARE(Contents(Lib("Blues.set")), Lines({"01=/a/01.mp3", "Intro=/x.mp3", "Second 01=/b/01.mp3"}));
+        QCOMPARE(Items(form_manage->listbox_song).at(2), QString("Second 01=/b/01.mp3"));
+    }
+
+    void setNamesThatCannotBeFileNamesAreRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("empty") << "";
+        QTest::newRow("slash") << "Rock/Pop";
+        QTest::newRow("dot") << ".";
+        QTest::newRow("dot dot") << "..";
+    }
+
+    void setNamesThatCannotBeFileNamesAreRefused()
+    {
+        QFETCH(QString, name);
+        ShowManager();
+        const QByteArray library = Contents(Lib("setlib.dat"));
+        const QStringList files = QDir(m_lib).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+        m_answers->pushText(name);
+        Click(form_manage->speedbutton_renameset);
+        QCOMPARE(m_answers->requests().size(), 2);  // the input box, then the refusal
+        const Shell::Request refusal = m_answers->requests().at(1);
+        QCOMPARE(refusal.kind, Shell::Kind::Error);
+        QVERIFY2(refusal.text.startsWith("Couldn't use \"" + name + "\" as the name of a set.\r"),
+                 qPrintable(refusal.text));
+        QCOMPARE(Contents(Lib("setlib.dat")), library);
+        QCOMPARE(QDir(m_lib).entryList(QDir::Files | QDir::Hidden, QDir::Name), files);
+        QCOMPARE(Items(form_manage->listbox_set).first(), QString("Rock"));
+    }
+
+    void theFileListFollowsTheTreeThroughItsFilter()
+    {
+        // Hidden and read-only songs are listed, folders and other files are not (until "All files").
+        const QString sub = m_music + "Live.mp3/";
+        QVERIFY(QDir().mkpath(sub));
+        Put(sub + "Encore.mp3", "");
+        Put(m_music + ".hidden.mp3", "");
+        Put(m_music + "ro.mp3", "");
+        QVERIFY(QFile::setPermissions(m_music + "ro.mp3", QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        ShowManager();
+        QCOMPARE(form_manage->filtercombobox->count(), 2);
+        QCOMPARE(form_manage->filtercombobox->itemText(0), QString("MP3 files (*.mp3)"));
+        QCOMPARE(form_manage->filtercombobox->itemText(1), QString("All files (*.*)"));
+
+        form_manage->dirtree->SelectPath(m_music);
+        QCOMPARE(Items(form_manage->filelistbox),
+                 (QStringList{".hidden.mp3", "b.mp3", "C.MP3", "ro.mp3", "Song One.mp3"}));
+        form_manage->filtercombobox->setCurrentIndex(1);
+        QCOMPARE(Items(form_manage->filelistbox),
+                 (QStringList{".hidden.mp3", "b.mp3", "C.MP3", "notes.txt", "ro.mp3", "Song One.mp3"}));
+        form_manage->dirtree->SelectPath(sub);
+        QCOMPARE(Items(form_manage->filelistbox), QStringList{"Encore.mp3"});
+        form_manage->filtercombobox->setCurrentIndex(0);
+
+        // A song from the subfolder goes in under the tree's folder.
+        SelectRows(form_manage->filelistbox, {0});
+        Click(form_manage->speedbutton_addsong);
+        QVERIFY(Contents(Lib("Rock.set")).endsWith(("\r\nEncore=" + sub + "Encore.mp3\r\n").toUtf8()));
+        QVERIFY(m_answers->requests().isEmpty());
+    }
+
     void everySelectedSongIsOfferedToTheTagEditorAndFailuresAreReported()
     {
         const QString broken = m_music + "broken.mp3";
