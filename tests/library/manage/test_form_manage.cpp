@@ -248,13 +248,15 @@ private Q_SLOTS:
         SelectRows(form_manage->filelistbox, {2, 0, 1});
         Click(form_manage->speedbutton_addsong);
         QCOMPARE(Contents(Lib("Rock.set")),
-                 rock + Lines({"b=" + m_music + "b.mp3", "C=" + m_music + "C.MP3", "Song One=" + m_music + "Song One.mp3"}));
+                 rock + Lines({"b=" + m_music + "b.mp3", "C=" + m_music + "C.MP3",
+                               "Song One=" + m_music + "Song One.mp3"}));
         QCOMPARE(Items(form_manage->listbox_song).size(), 6);
         form_manage->filelistbox->setCurrentRow(1);
         SelectRows(form_manage->filelistbox, {1});
         QTest::keyClick(form_manage->filelistbox, Qt::Key_Enter);
         DoubleClick(form_manage->filelistbox, 1);
-        QCOMPARE(Items(form_manage->listbox_song).mid(6), (QStringList{"C=" + m_music + "C.MP3", "C=" + m_music + "C.MP3"}));
+        QCOMPARE(Items(form_manage->listbox_song).mid(6),
+                 (QStringList{"C=" + m_music + "C.MP3", "C=" + m_music + "C.MP3"}));
 
         // Remove the focused song: no question asked.
         form_manage->listbox_song->setCurrentRow(1);
@@ -427,7 +429,8 @@ private Q_SLOTS:
         Click(form_manage->button_close);
         QVERIFY(!form_manage->isVisible());
         QCOMPARE(Contents(Lib("setlib.dat")), Lines({"Rock", "Jazz", "Blues", "Funk"}));
-        QCOMPARE(Contents(Lib("Rock.set")), Lines({"Intro=/music/Intro.mp3", "Song A=/music/a.mp3", "Song B=/music/b=c.mp3"}));
+        QCOMPARE(Contents(Lib("Rock.set")),
+                 Lines({"Intro=/music/Intro.mp3", "Song A=/music/a.mp3", "Song B=/music/b=c.mp3"}));
         QCOMPARE(tree->topLevelItemCount(), 4);
         QVERIFY2(m_answers->requests().isEmpty(), qPrintable(m_answers->texts().join('|')));
 

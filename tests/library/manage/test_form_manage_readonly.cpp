@@ -1,6 +1,7 @@
-// The library manager on a library folder that cannot be written: moving a song and a set, removing a set and
-// the close button each tell the user which file could not be written, the lists keep what the user did, the
-// window stays open after a failed close, and every file on disk stays byte for byte as it was.
+// The library manager on a library folder that cannot be written: moving a song and a set, removing a set,
+// adding songs and the close button each tell the user which file could not be written, the lists keep what
+// the user did, the window stays open after a failed close, and every file on disk stays byte for byte as it
+// was.
 //
 // The window runs in this program started again with a switch. Without root rights the folder is made
 // read-only with its mode; as root, modes do not stop a write, so the child runs inside a private mount
@@ -10,6 +11,8 @@
 #include "library/form_manage.h"
 #include "library/form_newset.h"
 #include "library/store/LibraryStore.h"
+#include "widgets/DirTree.h"
+#include "widgets/FileListBox.h"
 #include "platform/shell/ScriptedAnswers.h"
 
 #include <QApplication>
@@ -84,6 +87,13 @@ int RunChild(const QString &folder)
     QTest::mouseClick(form_manage->speedbutton_removeset, Qt::LeftButton);
     step("remove set");
     Print("sets", Items(form_manage->listbox_set));
+    // Two files picked: after the first could not be saved the second is not tried.
+    form_manage->dirtree->SelectPath(QDir::cleanPath(folder + "/../music") + '/');
+    for (int i = 0; i < form_manage->filelistbox->count(); ++i)
+        form_manage->filelistbox->item(i)->setSelected(true);
+    QTest::mouseClick(form_manage->speedbutton_addsong, Qt::LeftButton);
+    step("add songs");
+    Print("songs", Items(form_manage->listbox_song));
     std::fflush(stdout);
     return 0;
 }
@@ -110,6 +120,11 @@ private Q_SLOTS:
             QFile file(lib + f.name);
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(f.bytes) == f.bytes.size());
         }
+        QVERIFY(QDir().mkpath(dir.filePath("music")));
+        for (const char *name : {"a.mp3", "b.mp3"}) {
+            QFile song(dir.filePath("music/") + name);
+            QVERIFY(song.open(QIODevice::WriteOnly));
+        }
         const QStringList before = QDir(lib).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 
         QProcess child;
@@ -133,7 +148,7 @@ private Q_SLOTS:
 
         // Each write names its file; the lists keep the user's change; a failed close keeps the window open.
         const QStringList steps = output.split("== ");
-        QCOMPARE(steps.size(), 6);
+        QCOMPARE(steps.size(), 7);
         QVERIFY2(!steps.at(1).contains("told:"), qPrintable(output));  // reading works
         QVERIFY2(steps.at(2).contains(lib + "Rock.set") && steps.at(2).contains("has not been saved."),
                  qPrintable(output));
@@ -145,6 +160,10 @@ private Q_SLOTS:
         QVERIFY2(steps.at(4).contains("visible after close: 1"), qPrintable(output));
         QVERIFY2(steps.at(5).contains("Are you sure you want to remove the selected set?"), qPrintable(output));
         QVERIFY2(steps.at(5).contains(lib + "setlib.dat") && steps.at(5).contains("sets: Jazz\n"), qPrintable(output));
+        QCOMPARE(steps.at(6).count("told:"), 1);
+        QVERIFY2(steps.at(6).contains(lib + "Jazz.set"), qPrintable(output));
+        QVERIFY2(steps.at(6).contains("songs: Take Five=/jazz/five.mp3|a=" + dir.filePath("music/a.mp3") + "\n"),
+                 qPrintable(output));
 
         QCOMPARE(Contents(lib + "setlib.dat"), library);
         QCOMPARE(Contents(lib + "Rock.set"), rock);
