@@ -6,6 +6,10 @@
 // window's library tree and menu are rebuilt when the window closes (any way) and by "&Recreate Library
 // Menu".
 //
+// Removing and renaming a song act on the focused line itself, so songs of the same title are told apart.
+// When a library file cannot be written the user is told which one, the lists keep the change, and
+// "&Close and recreate Library Menu" leaves the window open.
+//
 // Modeless; it lives for the whole run and is only shown and hidden. Showing it opens the folder tree at the
 // library folder and reloads the library.
 
