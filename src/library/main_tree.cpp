@@ -26,7 +26,7 @@ using namespace library;
 
 namespace {
 
-bool IsSetNode(const QTreeWidgetItem *node)
+bool IsSetNode(QTreeWidgetItem *node)
 {
     return node->parent() == nullptr;
 }
@@ -38,13 +38,25 @@ QAction *TreeMenuItem(QMenu *menu, const char *name, const QString &caption)
     return item;
 }
 
-// The path of the first song of a set whose title is `title`, ignoring letter case; empty when there is none.
-QString FirstPathOfTitle(LibraryStore &library, const QString &setName, const QString &title)
+// The set file's line behind a song node. A set may hold one title twice (two albums' "01"), so the node's
+// place among its set's songs, which is its line's place in the file the tree was built from, tells them
+// apart; when the file has changed since and that line no longer carries the node's title, the first line of
+// the title stands in. An index of -1: the title is not in the set.
+struct NodeSongLine {
+    QString line;
+    int index = -1;
+};
+
+NodeSongLine LineOfSongNode(LibraryStore &library, QTreeWidgetItem *node)
 {
+    const QTreeWidgetItem *setNode = node->parent();
     library.OpenLibrary();
-    library.OpenSet(setName);
-    const int line = library.indexOfSongTitle(title, Qt::CaseInsensitive, LibraryStore::Match::First);
-    return line >= 0 ? SongPath(library.songs().at(line)) : QString();
+    library.OpenSet(setNode->text(0));
+    const QStringList &songs = library.songs();
+    int index = setNode->indexOfChild(node);
+    if (index < 0 || index >= songs.size() || SongTitle(songs.at(index)) != node->text(0))
+        index = library.indexOfSongTitle(node->text(0), Qt::CaseInsensitive, LibraryStore::Match::First);
+    return index >= 0 ? NodeSongLine{songs.at(index), index} : NodeSongLine{};
 }
 
 // Every node in index order (a node before its children) is expanded or collapsed; a node's descendants come
@@ -145,7 +157,7 @@ namespace {
 
 // Plays a song node the way its library menu entry would: a temporary entry pair, the song's entry under one
 // standing for its parent node's set.
-void PlayNode(Tform_main *window, const QTreeWidgetItem *node)
+void PlayNode(Tform_main *window, QTreeWidgetItem *node)
 {
     if (!node || IsSetNode(node))
         return;  // a set node's double click only expands or collapses it
@@ -220,8 +232,9 @@ bool Tform_main::treeview_songlibraryEdited(QTreeWidgetItem *node, const QString
         stored = library.RenameSet(oldText, newText);
     } else {
         const QString setName = node->parent()->text(0);
-        const QString path = FirstPathOfTitle(library, setName, oldText);
-        stored = library.RenameSong(oldText, newText, setName, path);
+        const NodeSongLine song = LineOfSongNode(library, node);
+        stored = song.index >= 0 ? library.RenameSongLine(song.line, song.index, newText, setName)
+                                 : library.RenameSong(oldText, newText, setName, QString());
     }
     // A name the library refused (the user has been told why) is not shown as if it had been taken.
     return stored;
@@ -298,8 +311,8 @@ void Tform_main::pop_tv_mp3tageditorClick()
         Shell::errorBox(QStringLiteral("Can't edit a currently opened song!"), this);
         return;
     }
-    const QString path = FirstPathOfTitle(Library(), node->parent()->text(0), node->text(0));
-    EditMP3Tag(path, this);
+    const NodeSongLine song = LineOfSongNode(Library(), node);
+    EditMP3Tag(song.index >= 0 ? SongPath(song.line) : QString(), this);
 }
 
 void Tform_main::pop_tv_removesongClick()
@@ -311,9 +324,13 @@ void Tform_main::pop_tv_removesongClick()
         Shell::errorBox(QStringLiteral("Can't remove a currently opened song!"), this);
         return;
     }
-    const QString title = node->text(0);
     const QString setName = node->parent()->text(0);
-    Library().RemoveSong(title, setName);  // re-reads the library first
+    LibraryStore &library = Library();
+    const NodeSongLine song = LineOfSongNode(library, node);  // re-reads the library first
+    if (song.index >= 0)
+        library.RemoveSongLine(song.line, song.index, setName);
+    else
+        library.RemoveSong(node->text(0), setName);
     CreateLibraryMenu();
 }
 

@@ -375,6 +375,29 @@ private Q_SLOTS:
         QCOMPARE(requested.at(0).at(0).toInt(), 1);
     }
 
+    void repeatedTitlesAreToldApartByTheirPlace()
+    {
+        // Two albums' "01" in one set: the command works on the node the user pointed at, not the first of
+        // the title.
+        Put(QStringLiteral("Rock.set"), {QStringLiteral("01=/a/one.mp3"), QStringLiteral("02=/a/two.mp3"),
+                                        QStringLiteral("01=/b/one.mp3")});
+        Build();
+        SetNode(0)->setExpanded(true);
+        QVERIFY(m_form->treeview_songlibraryEdited(SongNode(0, 2), QStringLiteral("01 (live)")));
+        QCOMPARE(Contents(QStringLiteral("Rock.set")),
+                 QByteArray("01=/a/one.mp3\r\n02=/a/two.mp3\r\n01 (live)=/b/one.mp3\r\n"));
+
+        Put(QStringLiteral("Rock.set"), {QStringLiteral("01=/a/one.mp3"), QStringLiteral("02=/a/two.mp3"),
+                                        QStringLiteral("01=/b/one.mp3")});
+        Build();
+        SetNode(0)->setExpanded(true);
+        PopupOn(SongNode(0, 2));
+        m_form->pop_tv_removesongClick();
+        QVERIFY(m_answers->texts().isEmpty());
+        QCOMPARE(Contents(QStringLiteral("Rock.set")), QByteArray("01=/a/one.mp3\r\n02=/a/two.mp3\r\n"));
+        QCOMPARE(SetNode(0)->childCount(), 2);
+    }
+
     void renameGuardsAndInPlaceEditing()
     {
         Build();
