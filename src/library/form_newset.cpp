@@ -7,25 +7,15 @@
 #include "library/store/LibraryPaths.h"
 #include "library/store/LibraryStore.h"
 #include "platform/shell/Shell.h"
+#include "widgets/PlacedWidgets.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+using widgets::Make;
+
 Tform_newset *form_newset = nullptr;
-
-namespace {
-
-template <typename T>
-T *Make(QWidget *parent, const char *name, const QRect &geometry)
-{
-    auto *widget = new T(parent);
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(geometry);
-    return widget;
-}
-
-}  // namespace
 
 Tform_newset::Tform_newset(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)

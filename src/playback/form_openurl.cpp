@@ -4,33 +4,16 @@
 #include "app/window/WindowPlacement.h"
 #include "app/window/form_main.h"
 #include "playback/transport_logic.h"
+#include "widgets/PlacedWidgets.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+using widgets::Make;
+using widgets::MakeButton;
+
 Tform_openurl *form_openurl = nullptr;
-
-namespace {
-
-template <typename T>
-T *Make(QWidget *parent, const char *name, const QRect &geometry)
-{
-    auto *widget = new T(parent);
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(geometry);
-    return widget;
-}
-
-QPushButton *MakeButton(QWidget *parent, const char *name, const QString &text, const QPoint &at)
-{
-    auto *button = Make<QPushButton>(parent, name, QRect(at, QSize(101, 25)));
-    button->setText(text);
-    button->setAutoDefault(false);
-    return button;
-}
-
-}  // namespace
 
 Tform_openurl::Tform_openurl(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
