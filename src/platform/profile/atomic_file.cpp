@@ -48,6 +48,21 @@ bool writeAll(int fd, QByteArrayView data)
     return true;
 }
 
+// The part of the temporary file's name taken from the file's own name. The temporary name adds 14 bytes at
+// most ("." before, "." with up to 8 hex digits and ".tmp" after), and no name may be longer than 255 bytes:
+// a long name is cut, at the start of a UTF-8 sequence, so that a file whose own name fits can be written.
+QByteArray temporaryStem(QByteArray name)
+{
+    constexpr qsizetype kLongest = 255 - 14;
+    if (name.size() <= kLongest)
+        return name;
+    qsizetype cut = kLongest;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+        --cut;
+    name.truncate(cut);
+    return name;
+}
+
 } // namespace
 
 QString writeFileAtomically(const QString &path, QByteArrayView data)
@@ -61,11 +76,11 @@ QString writeFileAtomically(const QString &path, QByteArrayView data)
     const bool replacing = ::stat(targetName.constData(), &old) == 0 && S_ISREG(old.st_mode);
 
     // O_EXCL with a random name instead of mkstemp: the new file then gets the usual 0666 less umask.
+    const QByteArray stem = temporaryStem(QFile::encodeName(targetInfo.fileName()));
     QByteArray temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = folder + "/." + QFile::encodeName(targetInfo.fileName()) + '.'
-            + QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
+        temporary = folder + "/." + stem + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
         fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;
