@@ -128,6 +128,10 @@ QByteArray EncodeLibraryText(const QStringList &lines)
         size += line.size() + 2;
     QByteArray bytes;
     bytes.reserve(size + size / 8);
+    // A first line that starts with a byte-order mark character (a file that had two) keeps it only behind a
+    // byte-order mark of the file's own, which reading skips.
+    if (!lines.isEmpty() && lines.constFirst().startsWith(QChar(0xFEFF)))
+        bytes.append("\xEF\xBB\xBF");
     for (const QString &line : lines) {
         bytes.append(line.toUtf8());
         bytes.append("\r\n", 2);

@@ -34,7 +34,8 @@ LibraryTextRead ReadLibraryText(const QString &path);
 // Splits file contents into lines as described above.
 QStringList SplitLibraryText(const QByteArray &bytes);
 
-// The file contents for the given lines: each line in UTF-8 followed by CR LF.
+// The file contents for the given lines: each line in UTF-8 followed by CR LF. When the first line starts with
+// the character U+FEFF, the file starts with a byte-order mark, so that the line reads back whole.
 QByteArray EncodeLibraryText(const QStringList &lines);
 
 // The parts of a song line.
