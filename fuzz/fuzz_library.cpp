@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
         const QStringList before = store.songs();
         const QString song = QStringLiteral("/music/fuzz/Fuzz Song.mp3");
-        FUZZ_CHECK(store.AddSong(song, first), first);
+        FUZZ_CHECK(store.AddSong(song, first), fuzz::shown(first) + QStringLiteral(": ") + fuzz::lastMessageText());
         const QStringList after = onDisk(setPath);
         FUZZ_CHECK(after.size() == before.size() + 1 && after.mid(0, before.size()) == before &&
                        SongPath(after.last()) == song,

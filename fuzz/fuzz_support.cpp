@@ -13,6 +13,12 @@
 
 namespace fuzz {
 
+QString &lastMessageText()
+{
+    static QString text;
+    return text;
+}
+
 void initialize()
 {
     static int argc = 1;
@@ -22,7 +28,10 @@ void initialize()
     if (!QCoreApplication::instance())
         (void)new QCoreApplication(argc, argv);
     // Errors go to a recorder, never to a dialog: there is no screen.
-    Shell::setAnswerer([](const Shell::Request &) { return Shell::Answer{}; });
+    Shell::setAnswerer([](const Shell::Request &request) {
+        lastMessageText() = request.text;
+        return Shell::Answer{};
+    });
 }
 
 const QString &scratchFolder()

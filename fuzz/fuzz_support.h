@@ -11,6 +11,9 @@ namespace fuzz {
 // Creates the application object once; every target calls it from LLVMFuzzerInitialize or its first input.
 void initialize();
 
+// The text of the last message box the code under test asked for.
+QString &lastMessageText();
+
 // A folder that lives as long as the process: under /dev/shm when it exists, else the temporary folder.
 const QString &scratchFolder();
 // scratchFolder() + "/" + name.
