@@ -9,10 +9,10 @@
 namespace library {
 
 LibraryTreeEvents::LibraryTreeEvents(QTreeView *tree, Handlers handlers)
-    : QObject(tree), m_tree(tree), m_handlers(std::move(handlers))
+    : QObject(tree), m_tree(tree), m_viewport(tree->viewport()), m_handlers(std::move(handlers))
 {
     tree->installEventFilter(this);
-    tree->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
 }
 
 bool LibraryTreeEvents::eventFilter(QObject *watched, QEvent *event)
@@ -28,7 +28,7 @@ bool LibraryTreeEvents::eventFilter(QObject *watched, QEvent *event)
         }
         return false;
     }
-    if (watched != m_tree->viewport())
+    if (watched != m_viewport)
         return false;
 
     switch (event->type()) {

@@ -14,6 +14,7 @@
 #include <functional>
 
 class QTreeView;
+class QWidget;
 
 namespace library {
 
@@ -35,6 +36,9 @@ protected:
 
 private:
     QTreeView *m_tree;
+    // Kept from the start: while the view is being destroyed its viewport still gets events, and by then the
+    // view can no longer be asked for it.
+    QWidget *m_viewport;
     Handlers m_handlers;
 };
 
