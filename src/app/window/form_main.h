@@ -142,6 +142,8 @@ public:
 
     // ---- Tray icon.
     void TaskBarAddIcon();
+    // Puts the icon into the tray at once (no menu yet); TaskBarAddIcon completes it.
+    void ShowTrayIcon();
     void TaskBarRemoveIcon();
     // Shows Image1's current icon in the tray with `tip` (shortened to what a tray tip holds).
     void TaskBarModifyIcon(const QString &tip);

@@ -20,6 +20,8 @@
 #include <QMouseEvent>
 #include <QTimer>
 
+#include <xcb/xcb.h>
+
 Tform_main *form_main = nullptr;
 
 namespace {
@@ -32,6 +34,9 @@ Tform_main::Tform_main(QWidget *parent) : QWidget(parent)
     setWindowTitle(kProgramName);
     setWindowIcon(ProgramIcon());
     m_image1Icon = ProgramIcon();
+    // The tray icon goes up before the rest of the window is built, so that the tray host docks it while
+    // the panels, menus and the other windows are still being made; FormCreate completes it.
+    ShowTrayIcon();
     QFont small = font();
     small.setPointSize(8);
     setFont(small);
@@ -102,15 +107,27 @@ bool Tform_main::ClickMenuItem(QAction *item)
 
 // ---- Tray icon -------------------------------------------------------------------------------------
 
-void Tform_main::TaskBarAddIcon()
+void Tform_main::ShowTrayIcon()
 {
     if (m_tray)
         return;
     m_tray = new QSystemTrayIcon(m_image1Icon, this);
     m_tray->setToolTip(kProgramName);
-    m_tray->setContextMenu(popupmenu1);
-    connect(m_tray, &QSystemTrayIcon::activated, this, &Tform_main::TrayIconActivated);
     m_tray->show();
+    // Send the docking request now rather than when the event loop first runs.
+    // (Only on X11: other platforms answer without a connection.)
+    if (auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>(); x11 && x11->connection())
+        xcb_flush(x11->connection());
+}
+
+void Tform_main::TaskBarAddIcon()
+{
+    const bool completed = m_tray && m_tray->contextMenu() == popupmenu1;
+    ShowTrayIcon();
+    if (!completed) {
+        m_tray->setContextMenu(popupmenu1);
+        connect(m_tray, &QSystemTrayIcon::activated, this, &Tform_main::TrayIconActivated);
+    }
     ApplyWindowFlags();  // no taskbar entry while the tray icon exists
 }
 
