@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QSystemTrayIcon>
 #include <QTest>
 
 #include <X11/Xatom.h>
@@ -78,6 +79,21 @@ private Q_SLOTS:
         form.TaskBarRemoveIcon();
         QVERIFY(!form.windowFlags().testFlag(Qt::Tool));
         QVERIFY(form.isVisible());
+    }
+
+    void theEarlyTrayIconIsCompletedWithTheMenu()
+    {
+        // The icon goes up while the window is still being built; once built, it carries the popup menu,
+        // also when it is taken down and put up again.
+        Shell::ScriptedAnswers answers;
+        Tform_main form;
+        QVERIFY(form.TrayIcon());
+        QVERIFY(form.TrayIcon()->isVisible());
+        QCOMPARE(form.TrayIcon()->contextMenu(), form.popupmenu1);
+        form.TaskBarRemoveIcon();
+        form.TaskBarAddIcon();
+        QCOMPARE(form.TrayIcon()->contextMenu(), form.popupmenu1);
+        QCOMPARE(form.TrayIcon()->toolTip(), QStringLiteral("DAK-MP3"));
     }
 };
 
