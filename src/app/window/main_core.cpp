@@ -114,8 +114,10 @@ void Tform_main::ShowTrayIcon()
     m_tray = new QSystemTrayIcon(m_image1Icon, this);
     m_tray->setToolTip(kProgramName);
     m_tray->show();
-    // Send the docking request now rather than when the event loop first runs.
-    // (Only on X11: other platforms answer without a connection.)
+    // Send the docking request now rather than when the event loop first runs. Only on the X11 platform:
+    // others (offscreen among them) may still answer for the X11 interface, with nothing valid behind it.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
     if (auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>(); x11 && x11->connection())
         xcb_flush(x11->connection());
 }
