@@ -2,7 +2,7 @@
 
 #include "xaudio.h"
 
-#include <curl/curl.h>
+#include "curl_library.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,12 +16,6 @@ int64_t now_ms()
 {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-void init_curl()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
 bool starts_with_nocase(const char *text, size_t size, const char *prefix)
@@ -71,7 +65,6 @@ struct HttpStream::Transfer {
 std::shared_ptr<HttpStream> HttpStream::start(const std::string &url, const HttpOptions &options,
                                               std::function<void()> wake)
 {
-    init_curl();
     std::shared_ptr<HttpStream> stream(new HttpStream);
     stream->wake_ = std::move(wake);
     stream->options_ = options;
@@ -85,49 +78,55 @@ HttpStream::~HttpStream() = default;
 
 void HttpStream::run(std::string url, HttpOptions options)
 {
-    CURL *curl = curl_easy_init();
+    std::string load_error;
+    const CurlApi *api = curl_api(&load_error);
+    if (!api) {
+        finish(State::Failed, XA_FAILURE, "cannot start a network transfer: " + load_error);
+        return;
+    }
+    CURL *curl = api->easy_init();
     if (!curl) {
         finish(State::Failed, XA_ERROR_OUT_OF_MEMORY, "cannot start a network transfer");
         return;
     }
-    curl_slist *headers = curl_slist_append(nullptr, "Icy-MetaData: 1");
-    curl_slist *aliases = curl_slist_append(nullptr, "ICY 200 OK");
+    curl_slist *headers = api->slist_append(nullptr, "Icy-MetaData: 1");
+    curl_slist *aliases = api->slist_append(nullptr, "ICY 200 OK");
     char error_buffer[CURL_ERROR_SIZE] = {};
 
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, options.connect_timeout_ms);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, "DAK-MP3/1.0");
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl, CURLOPT_HTTP200ALIASES, aliases);
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error_buffer);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Transfer::write);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
-    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &Transfer::header);
-    curl_easy_setopt(curl, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Transfer::progress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, this);
+    api->easy_setopt(curl, CURLOPT_URL, url.c_str());
+    api->easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    api->easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    api->easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    api->easy_setopt(curl, CURLOPT_MAXREDIRS, 10L);
+    api->easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    api->easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+    api->easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, options.connect_timeout_ms);
+    api->easy_setopt(curl, CURLOPT_USERAGENT, "DAK-MP3/1.0");
+    api->easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    api->easy_setopt(curl, CURLOPT_HTTP200ALIASES, aliases);
+    api->easy_setopt(curl, CURLOPT_ERRORBUFFER, error_buffer);
+    api->easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Transfer::write);
+    api->easy_setopt(curl, CURLOPT_WRITEDATA, this);
+    api->easy_setopt(curl, CURLOPT_HEADERFUNCTION, &Transfer::header);
+    api->easy_setopt(curl, CURLOPT_HEADERDATA, this);
+    api->easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    api->easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Transfer::progress);
+    api->easy_setopt(curl, CURLOPT_XFERINFODATA, this);
 
-    const CURLcode rc = curl_easy_perform(curl);
+    const CURLcode rc = api->easy_perform(curl);
     if (rc == CURLE_OK) {
         finish(State::Finished, XA_SUCCESS, {});
     } else if (!cancelled_) {
-        std::string text = error_buffer[0] ? error_buffer : curl_easy_strerror(rc);
+        std::string text = error_buffer[0] ? error_buffer : api->easy_strerror(rc);
         if (rc == CURLE_ABORTED_BY_CALLBACK)
             text = "the server stopped sending";
         finish(State::Failed, error_for(rc), text);
     } else {
         finish(State::Failed, XA_FAILURE, "cancelled");
     }
-    curl_slist_free_all(headers);
-    curl_slist_free_all(aliases);
-    curl_easy_cleanup(curl);
+    api->slist_free_all(headers);
+    api->slist_free_all(aliases);
+    api->easy_cleanup(curl);
 }
 
 void HttpStream::finish(State state, int error, std::string text)

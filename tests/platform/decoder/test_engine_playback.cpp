@@ -251,6 +251,11 @@ private Q_SLOTS:
         PlayerProbe p;
         p.send(XA_MSG_SET_OUTPUT_VOLUME, 30);  // only the balance given: PCM and master become 0
         control_message_send_III(p.player, XA_MSG_SET_OUTPUT_VOLUME, 30, 70, 90);
+        // Both settings are through (each reports the volume, ending with the master level) before the
+        // question is asked, so that the answers below cannot be the settings' own reports.
+        const int first = p.waitCode(XA_MSG_NOTIFY_OUTPUT_MASTER_LEVEL, 5000);
+        QVERIFY(first >= 0);
+        QVERIFY(p.waitCode(XA_MSG_NOTIFY_OUTPUT_MASTER_LEVEL, 5000, size_t(first) + 1) >= 0);
         size_t mark = p.messages.size();
         p.send(XA_MSG_GET_OUTPUT_VOLUME);
         QVERIFY(p.waitCode(XA_MSG_NOTIFY_OUTPUT_MASTER_LEVEL, 5000, mark) >= 0);
