@@ -1,6 +1,6 @@
 #include "library/form_libraryfolder.h"
 
-#include "app/window/ProgramIcon.h"
+#include "app/window/EntryDialogFrame.h"
 #include "app/window/WindowPlacement.h"
 #include "app/window/form_main.h"
 #include "library/store/LibraryPaths.h"
@@ -21,18 +21,7 @@ Tform_libraryfolder::Tform_libraryfolder(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowCloseButtonHint)
 {
-    setObjectName(QStringLiteral("form_libraryfolder"));
-    setWindowTitle(QStringLiteral("Enter Library Folder - DAK-MP3"));
-    setWindowIcon(ProgramIcon());
-    setModal(false);
-    // The controls stand where they were designed for a small font.
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
-    setFixedSize(529, 73);
-
-    Image1 = Make<QLabel>(this, "Image1", QRect(4, 4, 32, 32));
-    Image1->setPixmap(ProgramIcon().pixmap(32, 32));
+    Image1 = SetUpEntryDialog(this, QStringLiteral("form_libraryfolder"), QStringLiteral("Enter Library Folder - DAK-MP3"));
     edit_libraryfolder = Make<QLineEdit>(this, "edit_libraryfolder", QRect(40, 8, 269, 21));
     button_browse = MakeButton(this, "button_browse", QStringLiteral("&Browse"), QPoint(316, 8));
     button_default = MakeButton(this, "button_default", QStringLiteral("&Default"), QPoint(424, 8));

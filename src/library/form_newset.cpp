@@ -1,6 +1,6 @@
 #include "library/form_newset.h"
 
-#include "app/window/ProgramIcon.h"
+#include "app/window/EntryDialogFrame.h"
 #include "app/window/WindowPlacement.h"
 #include "app/window/form_main.h"
 #include "library/store/LibraryMessages.h"
@@ -20,18 +20,7 @@ Tform_newset *form_newset = nullptr;
 Tform_newset::Tform_newset(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
-    setObjectName(QStringLiteral("form_newset"));
-    setWindowTitle(QStringLiteral("Enter New Set Name - DAK-MP3:"));
-    setWindowIcon(ProgramIcon());
-    setModal(false);
-    // The controls stand where they were designed for a small font.
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
-    setFixedSize(529, 73);
-
-    Image1 = Make<QLabel>(this, "Image1", QRect(4, 4, 32, 32));
-    Image1->setPixmap(ProgramIcon().pixmap(32, 32));
+    Image1 = SetUpEntryDialog(this, QStringLiteral("form_newset"), QStringLiteral("Enter New Set Name - DAK-MP3:"));
     edit_newset = Make<QLineEdit>(this, "edit_newset", QRect(40, 8, 485, 21));
     button_ok = Make<QPushButton>(this, "button_ok", QRect(164, 40, 101, 25));
     button_ok->setText(QStringLiteral("&OK"));

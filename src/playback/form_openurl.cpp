@@ -1,6 +1,6 @@
 #include "playback/form_openurl.h"
 
-#include "app/window/ProgramIcon.h"
+#include "app/window/EntryDialogFrame.h"
 #include "app/window/WindowPlacement.h"
 #include "app/window/form_main.h"
 #include "playback/transport_logic.h"
@@ -18,18 +18,7 @@ Tform_openurl *form_openurl = nullptr;
 Tform_openurl::Tform_openurl(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
-    setObjectName(QStringLiteral("form_openurl"));
-    setWindowTitle(QStringLiteral("Open URL - DAK-MP3:"));
-    setWindowIcon(ProgramIcon());
-    setModal(false);
-    // The controls stand where they were designed for a small font.
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
-    setFixedSize(529, 73);
-
-    Image1 = Make<QLabel>(this, "Image1", QRect(4, 4, 32, 32));
-    Image1->setPixmap(ProgramIcon().pixmap(32, 32));
+    Image1 = SetUpEntryDialog(this, QStringLiteral("form_openurl"), QStringLiteral("Open URL - DAK-MP3:"));
     edit_url = Make<QLineEdit>(this, "edit_url", QRect(40, 8, 485, 21));
     button_favorites = MakeButton(this, "button_favorites", QStringLiteral("&Favorites"), QPoint(40, 40));
     button_media = MakeButton(this, "button_media", QStringLiteral("Favorites -> &Media"), QPoint(380, 40));

@@ -150,12 +150,13 @@ QString inputBox(const QString &title, const QString &prompt, const QString &ini
 
 namespace {
 
-QString choosePath(Kind kind, const QString &title, const QString &folder, QWidget *parent)
+QString choosePath(Kind kind, const QString &title, const QString &folder, const QString &filter, QWidget *parent)
 {
     Request request;
     request.kind = kind;
     request.title = title;
     request.initial = folder;
+    request.filter = filter;
     request.parent = parent;
     const Answer answer = ask(request);
     return answer.accepted ? answer.text : QString();
@@ -165,36 +166,22 @@ QString choosePath(Kind kind, const QString &title, const QString &folder, QWidg
 
 QString openFileDialog(const QString &title, const QString &folder, QWidget *parent)
 {
-    return choosePath(Kind::OpenFile, title, folder, parent);
+    return choosePath(Kind::OpenFile, title, folder, QString(), parent);
 }
 
 QString openFileDialog(const QString &title, const QString &folder, const QString &filter, QWidget *parent)
 {
-    Request request;
-    request.kind = Kind::OpenFile;
-    request.title = title;
-    request.initial = folder;
-    request.filter = filter;
-    request.parent = parent;
-    const Answer answer = ask(request);
-    return answer.accepted ? answer.text : QString();
+    return choosePath(Kind::OpenFile, title, folder, filter, parent);
 }
 
 QString saveFileDialog(const QString &title, const QString &folder, const QString &filter, QWidget *parent)
 {
-    Request request;
-    request.kind = Kind::SaveFile;
-    request.title = title;
-    request.initial = folder;
-    request.filter = filter;
-    request.parent = parent;
-    const Answer answer = ask(request);
-    return answer.accepted ? answer.text : QString();
+    return choosePath(Kind::SaveFile, title, folder, filter, parent);
 }
 
 QString BrowseForFolder(const QString &title, QWidget *parent)
 {
-    return choosePath(Kind::BrowseFolder, title, QString(), parent);
+    return choosePath(Kind::BrowseFolder, title, QString(), QString(), parent);
 }
 
 QString displayText(const QString &text)
