@@ -1,5 +1,6 @@
-# Sourced by scripts: starts a private X display with a tray host and a PulseAudio server with a null sink
-# named "test", exports DISPLAY, XDG_RUNTIME_DIR and PULSE_SERVER, and stops them all on exit.
+# Sourced by scripts: starts a private X display with a tray host, a PulseAudio server with a null sink
+# named "test" and a private session bus; exports DISPLAY, XDG_RUNTIME_DIR, PULSE_SERVER and
+# DBUS_SESSION_BUS_ADDRESS, and stops them all on exit. DAK_DESKTOP_NO_TRAY=1 leaves the tray host out.
 # Usage: . tests/tools/desktop.sh; start_desktop
 _desktop_pids=()
 
@@ -35,8 +36,10 @@ start_desktop() {
   export DISPLAY=":$(tr -dc '0-9' <"$numfile")"
   rm -f "$numfile"
   _wait_for 20 xdpyinfo || { echo "desktop: Xvfb did not start" >&2; return 1; }
-  trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
-  _desktop_pids+=($!)
+  if [ "${DAK_DESKTOP_NO_TRAY:-0}" != 1 ]; then
+    trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
+    _desktop_pids+=($!)
+  fi
 
   _desktop_runtime=$(mktemp -d)
   chmod 700 "$_desktop_runtime"
@@ -47,5 +50,20 @@ start_desktop() {
   export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
   _wait_for 20 pactl info || { echo "desktop: PulseAudio did not start" >&2; return 1; }
   pactl set-default-sink test
+
+  # A session bus of our own, so desktop services (media controls, notifications, the running instance) are
+  # those of this desktop only.
+  local busfile
+  busfile=$(mktemp)
+  dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$busfile" >/dev/null 2>&1 &
+  _desktop_pids+=($!)
+  for i in $(seq 100); do
+    [ -s "$busfile" ] && break
+    sleep 0.1
+  done
+  DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$busfile")
+  export DBUS_SESSION_BUS_ADDRESS
+  rm -f "$busfile"
+  [ -n "$DBUS_SESSION_BUS_ADDRESS" ] || { echo "desktop: dbus-daemon did not start" >&2; return 1; }
   trap stop_desktop EXIT
 }
