@@ -49,8 +49,9 @@ QString couldNotRename(const QString &oldPath)
 
 QString songNotInSet(const QString &title, const QString &setName)
 {
-    return QStringLiteral("Couldn't rename song: ") + title + kBreak + QStringLiteral("The song is no longer in the set \"")
-        + setName + QStringLiteral("\". Nothing has been changed.");
+    return QStringLiteral("Couldn't rename song: ") + title + kBreak
+        + QStringLiteral("The song is no longer in the set \"") + setName
+        + QStringLiteral("\". Nothing has been changed.");
 }
 
 QString badSetName(const QString &name, const QString &problem)

@@ -20,7 +20,7 @@
 // The working copy belongs to the library folder it was read from. When the folder setting has changed since
 // (the library-folder dialog, a re-read configuration), a save or move does not write that copy into the new
 // folder, over a library that is not its own: the copy is re-read from the new folder instead and nothing is
-// written. Opening a set re-reads the library first for the same reason.
+// written.
 //
 // Set names are compared ignoring letter case wherever one is looked up. A set's file is found under the
 // spelling of its entry in the set list, or under the exact name, or else under any spelling of the name

@@ -443,11 +443,13 @@ private Q_SLOTS:
         Build();
         SetNode(1)->setExpanded(true);
         const QByteArray changed("Intro=/j/intro.mp3\r\nSo What=/j/what.mp3\r\n");
-        Put(QStringLiteral("Jazz & Blues.set"), {QStringLiteral("Intro=/j/intro.mp3"), QStringLiteral("So What=/j/what.mp3")});
+        Put(QStringLiteral("Jazz & Blues.set"),
+            {QStringLiteral("Intro=/j/intro.mp3"), QStringLiteral("So What=/j/what.mp3")});
         QVERIFY(!m_form->treeview_songlibraryEdited(SongNode(1, 1), QStringLiteral("Take 5")));
         QCOMPARE(Contents(QStringLiteral("Jazz & Blues.set")), changed);
         QCOMPARE(m_answers->texts().size(), 1);
-        QVERIFY2(m_answers->texts().constFirst().contains(QStringLiteral("Take Five")), qPrintable(m_answers->texts().constFirst()));
+        QVERIFY2(m_answers->texts().constFirst().contains(QStringLiteral("Take Five")),
+                 qPrintable(m_answers->texts().constFirst()));
 
         // The library manager's rename of a line that is gone: refused the same way, the file stays.
         LibraryStore &library = m_form->Library();
@@ -457,10 +459,12 @@ private Q_SLOTS:
         QCOMPARE(m_answers->texts().size(), 2);
 
         // A line whose place changed is still found; one of the same title keeps its own file.
-        Put(QStringLiteral("Jazz & Blues.set"), {QStringLiteral("So What=/j/other.mp3"), QStringLiteral("Intro=/j/intro.mp3")});
+        Put(QStringLiteral("Jazz & Blues.set"),
+            {QStringLiteral("So What=/j/other.mp3"), QStringLiteral("Intro=/j/intro.mp3")});
         QVERIFY(library.RenameSongLine(QStringLiteral("So What=/j/what.mp3"), 1, QStringLiteral("What"),
                                        QStringLiteral("Jazz & Blues")));
-        QCOMPARE(Contents(QStringLiteral("Jazz & Blues.set")), QByteArray("What=/j/other.mp3\r\nIntro=/j/intro.mp3\r\n"));
+        QCOMPARE(Contents(QStringLiteral("Jazz & Blues.set")),
+                 QByteArray("What=/j/other.mp3\r\nIntro=/j/intro.mp3\r\n"));
         QCOMPARE(m_answers->texts().size(), 2);
     }
 

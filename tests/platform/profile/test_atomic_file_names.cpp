@@ -1,6 +1,7 @@
-// Files whose names are as long as the file system allows (255 bytes) are written like any other: the
-// temporary file beside them must not need a longer name. Set files are named after their sets, and a set
-// made from a folder with a long name gets such a name.
+// The names of the writer's temporary files. Files whose names are as long as the file system allows (255
+// bytes) are written like any other: the temporary file beside them must not need a longer name. Set files
+// are named after their sets, and a set made from a folder with a long name gets such a name. Temporary files
+// left behind by killed writes are cleared away by name, and nothing else is.
 
 #include "platform/profile/atomic_file.h"
 
