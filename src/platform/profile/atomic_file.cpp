@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <QHash>
 #include <QSet>
 
 #include <cerrno>
@@ -75,6 +76,19 @@ constexpr time_t kStaleAfterSeconds = 120;
 // The temporary files this process is writing right now, which a sweep never takes even if they are old.
 std::mutex inFlightLock;
 QSet<QByteArray> inFlight;
+// When each folder was last swept after a write. Nothing turns stale in less than a minute, so a folder that
+// is written many times in a row (an import writing hundreds of set files) is read once, not at every write.
+QHash<QByteArray, time_t> lastSweep;
+
+bool sweepDue(const QByteArray &folder, time_t now)
+{
+    const std::lock_guard<std::mutex> lock(inFlightLock);
+    const auto last = lastSweep.constFind(folder);
+    if (last != lastSweep.cend() && now - *last >= 0 && now - *last < 60)
+        return false;
+    lastSweep.insert(folder, now);
+    return true;
+}
 
 void setInFlight(const QByteArray &temporary, bool writing)
 {
@@ -201,6 +215,7 @@ QString writeFileAtomically(const QString &path, QByteArrayView data)
     }
     // Temporary files that earlier writes left behind when they were cut short go with the next write into
     // their folder.
-    removeStaleTemporaryFiles(targetInfo.absolutePath());
+    if (sweepDue(folder, std::time(nullptr)))
+        removeStaleTemporaryFiles(targetInfo.absolutePath());
     return {};
 }

@@ -10,7 +10,7 @@
 // file keeps its permission bits (and, for root, its owner). Returns an empty text when done, else a message
 // that names the file and the reason; on failure the old file is untouched and the temporary file removed.
 // A successful write also removes, from the target's folder, the temporary files of earlier writes that were
-// cut short (see removeStaleTemporaryFiles).
+// cut short (see removeStaleTemporaryFiles); at most once a minute for each folder.
 QString writeFileAtomically(const QString &path, QByteArrayView data);
 
 // Removes from `folder` the temporary files this writer leaves behind when it is killed half-way: plain files
