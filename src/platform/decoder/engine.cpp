@@ -18,6 +18,7 @@ constexpr size_t kChunkBytes = 1152 * 2 * 2;
 constexpr size_t kStreamStartLimit = 256 * 1024;
 // A stream that has sent data for this long without one MPEG audio frame is something else.
 constexpr int64_t kNotMpegAfterMs = 2000;
+constexpr size_t kNotMpegAfterBytes = 1024 * 1024;
 constexpr size_t kPlaylistLimit = 256 * 1024;
 constexpr int kPlaylistHops = 4;
 
@@ -557,6 +558,7 @@ void Engine::start_stream()
     stream_is_playlist_ = false;
     playlist_text_.clear();
     stream_data_since_ms_ = -1;
+    stream_fed_ = 0;
     title_seen_ = 0;
     ready_ = false;
 }
@@ -576,7 +578,9 @@ void Engine::pump_stream()
     uint8_t buffer[16384];
     size_t n;
     std::string refused;  // what the stream is instead of MPEG audio
-    while ((n = stream_->read(buffer, sizeof buffer)) > 0) {
+    size_t taken = 0;     // a fast server never keeps the engine here for longer than a few reads
+    while (taken < kStreamStartLimit && (n = stream_->read(buffer, sizeof buffer)) > 0) {
+        taken += n;
         if (stream_data_since_ms_ < 0)
             stream_data_since_ms_ = now_ms();
         if (!stream_checked_) {
@@ -598,6 +602,7 @@ void Engine::pump_stream()
             continue;
         }
         decoder_->feed(buffer, n);
+        stream_fed_ += n;
         if (stream_start_.size() < kStreamStartLimit)
             stream_start_.insert(stream_start_.end(), buffer, buffer + n);
         const int rc = decoder_->probe_format();
@@ -621,7 +626,7 @@ void Engine::pump_stream()
     const HttpStream::State state = stream_->state();
     // A stream whose first seconds (or first 256 kB) hold no MPEG audio frame will not start to hold one.
     if (refused.empty() && !stream_is_playlist_ && stream_data_since_ms_ >= 0 &&
-        (now_ms() - stream_data_since_ms_ >= kNotMpegAfterMs || stream_start_.size() >= kStreamStartLimit))
+        (now_ms() - stream_data_since_ms_ >= kNotMpegAfterMs || stream_fed_ >= kNotMpegAfterBytes))
         refused = "data without MPEG audio frames";
     if (stream_is_playlist_ && refused.empty() && state == HttpStream::State::Finished) {
         const std::string base = url_;
@@ -706,11 +711,14 @@ void Engine::report_stream_title(bool force)
 {
     if (!stream_)
         return;
-    const unsigned count = stream_->title_count();
-    if (!force && count == title_seen_)
+    if (!force && stream_->title_count() == title_seen_)
         return;
-    title_seen_ = count;
-    notify_.text(XA_MSG_NOTIFY_INPUT_STREAM_TITLE, stream_->stream_title());
+    // The title and its count are taken together, so a title that arrives meanwhile is reported once.
+    std::string title = stream_->stream_title(&title_seen_);
+    if (!force && title == title_reported_)
+        return;  // changed and changed back since the last look
+    title_reported_ = title;
+    notify_.text(XA_MSG_NOTIFY_INPUT_STREAM_TITLE, title_reported_);
 }
 
 void Engine::reopen_for_quality()

@@ -86,7 +86,9 @@ private:
     bool stream_is_playlist_ = false;    // the stream is a playlist: its text is collected, not decoded
     std::string playlist_text_;
     int64_t stream_data_since_ms_ = -1;  // when the first bytes of the stream arrived
-    unsigned title_seen_ = 0;            // the stream title count last reported
+    size_t stream_fed_ = 0;              // bytes given to the decoder while its format was unknown
+    unsigned title_seen_ = 0;            // the stream title count last looked at
+    std::string title_reported_;         // the stream title last reported
     bool ready_ = false;         // the input's format is known and it can play
     bool play_pending_ = false;  // Play arrived while a stream was still connecting
     bool at_end_ = false;

@@ -244,8 +244,8 @@ void HttpStream::parse_metadata()
         if (title == title_)
             return;
         title_ = std::move(title);
+        ++title_count_;
     }
-    ++title_count_;
     if (wake_)
         wake_();
 }
@@ -300,10 +300,18 @@ std::string HttpStream::content_type() const
     return content_type_;
 }
 
-std::string HttpStream::stream_title() const
+std::string HttpStream::stream_title(unsigned *count) const
 {
     std::lock_guard lock(mutex_);
+    if (count)
+        *count = title_count_;
     return title_;
+}
+
+unsigned HttpStream::title_count() const
+{
+    std::lock_guard lock(mutex_);
+    return title_count_;
 }
 
 void HttpStream::cancel()

@@ -38,8 +38,8 @@ public:
     int error() const { return error_.load(); }
     std::string error_text() const;
     // The latest StreamTitle of the ICY metadata, empty if none; the count goes up whenever a new title arrives.
-    std::string stream_title() const;
-    unsigned title_count() const { return title_count_.load(); }
+    std::string stream_title(unsigned *count = nullptr) const;
+    unsigned title_count() const;
     // The media type of the last response ("audio/mpeg"), lower case, without parameters; empty until known.
     std::string content_type() const;
     bool icy() const { return metaint_ > 0; }
@@ -65,13 +65,13 @@ private:
     std::atomic<State> state_{State::Connecting};
     std::atomic<int> error_{0};
     std::atomic<bool> cancelled_{false};
-    std::atomic<unsigned> title_count_{0};
 
     mutable std::mutex mutex_;
     std::condition_variable room_;
     std::deque<uint8_t> buffer_;
     std::string error_text_;
     std::string title_;
+    unsigned title_count_ = 0;
     std::string content_type_;
     bool connected_ = false;  // the stall timer runs only once a connection to the server stands
     bool waiting_for_room_ = false;

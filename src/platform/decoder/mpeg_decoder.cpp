@@ -36,6 +36,8 @@ namespace {
 // Files up to this size seek exactly even before their frame index is known (reading their frame headers
 // takes a few milliseconds).
 constexpr int64_t kExactSeekBytes = 4 << 20;
+// Reads one seek may take: enough to walk the frame headers of such a file (two or three reads a frame).
+constexpr long kSeekReads = 60000;
 
 void init_library()
 {
@@ -81,6 +83,7 @@ void MpegDecoder::close()
         mpg123_delete(mh_);
         mh_ = nullptr;
     }
+    reader_.reset();
     rate_ = 0;
     length_ = -1;
 }
@@ -120,7 +123,39 @@ int MpegDecoder::read_format()
     return XA_SUCCESS;
 }
 
+// The file as the playing handle reads it. A seek may be given a budget of reads: a seek that lands in a long
+// run of data without frames (a damaged or mostly empty file) is searched a byte at a time, and without the
+// budget could keep the engine from its commands for minutes.
+struct MpegDecoder::FileReader {
+    int fd = -1;
+    long budget = -1;  // reads left, or -1 for no limit
+    ~FileReader()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
 namespace {
+mpg123_ssize_t file_read(void *handle, void *buffer, size_t size)
+{
+    auto *r = static_cast<MpegDecoder::FileReader *>(handle);
+    if (r->budget == 0)
+        return -1;
+    if (r->budget > 0)
+        --r->budget;
+    ssize_t n;
+    do
+        n = ::read(r->fd, buffer, size);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
+off_t file_seek(void *handle, off_t offset, int whence)
+{
+    return ::lseek(static_cast<MpegDecoder::FileReader *>(handle)->fd, offset, whence);
+}
+
 struct ScanReader {
     int fd = -1;
     std::shared_ptr<MpegDecoder::Scan> scan;
@@ -225,7 +260,10 @@ int MpegDecoder::open_file(const std::string &path, int quality, std::function<v
     for (int q = quality < 0 || quality > 2 ? 0 : quality; q >= 0; --q) {
         if (!new_handle(q))
             return XA_ERROR_OUT_OF_MEMORY;
-        if (mpg123_open(mh_, path.c_str()) != MPG123_OK)
+        reader_ = std::make_shared<FileReader>();
+        reader_->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (reader_->fd < 0 || mpg123_replace_reader_handle(mh_, file_read, file_seek, nullptr) != MPG123_OK ||
+            mpg123_open_handle(mh_, reader_.get()) != MPG123_OK)
             return XA_ERROR_INPUT_CANNOT_READ;
         if (read_format() == XA_SUCCESS) {
             const off_t len = mpg123_length(mh_);
@@ -377,7 +415,11 @@ bool MpegDecoder::seek(int64_t sample)
     const bool estimate = !scan_applied_ && file_bytes_ > kExactSeekBytes;
     if (estimate)
         mpg123_param(mh_, MPG123_ADD_FLAGS, MPG123_FUZZY, 0.0);
+    if (reader_)
+        reader_->budget = kSeekReads;
     const bool ok = mpg123_seek(mh_, static_cast<off_t>(sample), SEEK_SET) >= 0;
+    if (reader_)
+        reader_->budget = -1;
     if (estimate)
         mpg123_param(mh_, MPG123_REMOVE_FLAGS, MPG123_FUZZY, 0.0);
     return ok;

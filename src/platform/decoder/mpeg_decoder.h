@@ -70,6 +70,7 @@ public:
     void set_equalizer(const XA_EqualizerInfo *eq);
 
     struct Scan;  // the state a background scan shares with its thread
+    struct FileReader;
 
 private:
     void close();
@@ -78,6 +79,7 @@ private:
     void find_audio_bytes();
 
     std::shared_ptr<Scan> scan_;
+    std::shared_ptr<FileReader> reader_;  // the playing handle reads the file through it
     bool scan_applied_ = false;
     int64_t audio_bytes_ = 0;  // the file's bytes less its tags: what the bit rate is reckoned from
 
