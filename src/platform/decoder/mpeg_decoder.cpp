@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <thread>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -273,6 +274,8 @@ int MpegDecoder::open_file(const std::string &path, int quality, std::function<v
             scan_ = scan;
             scan_applied_ = false;
             std::thread([scan, path, q, scanned = std::move(scanned)] {
+                // Below the decoding thread's priority: on a busy machine the scan waits, not the sound.
+                ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
                 scan_file(scan, path, q);
                 if (!scan->cancelled && scanned)
                     scanned();
