@@ -22,6 +22,13 @@ constexpr size_t kNotMpegAfterBytes = 1024 * 1024;
 constexpr size_t kPlaylistLimit = 256 * 1024;
 constexpr int kPlaylistHops = 4;
 
+// The start of a local file, as much as a playlist may hold.
+std::string read_head(const std::string &path)
+{
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.read(kPlaylistLimit).toStdString() : std::string();
+}
+
 int64_t now_ms()
 {
     using namespace std::chrono;
@@ -445,14 +452,12 @@ void Engine::open_location(std::string name, bool acked)
         int rc = check_readable_file(path);
         std::string text;
         if (rc == XA_SUCCESS && playlist_by_name(path)) {
-            QFile file(QString::fromStdString(path));
-            QByteArray content;
-            if (file.open(QIODevice::ReadOnly))
-                content = file.read(kPlaylistLimit);
-            if (take_playlist(content.toStdString(), path))
+            if (take_playlist(read_head(path), path)) {
                 rc = XA_FAILURE;  // go on with its first entry
-            else
-                rc = XA_ERROR_INPUT_NOT_FOUND, text = "the playlist names nothing that can be played";
+            } else {
+                rc = XA_ERROR_INPUT_NOT_FOUND;
+                text = "the playlist names nothing that can be played";
+            }
         } else if (rc == XA_SUCCESS) {
             decoder_ = std::make_unique<MpegDecoder>();
             if (equalizer_)
@@ -473,16 +478,12 @@ void Engine::open_location(std::string name, bool acked)
         }
         if (rc == XA_ERROR_INPUT_NOT_MPEG_AUDIO) {
             // A playlist under another name is known by its first bytes.
-            QFile file(QString::fromStdString(path));
-            QByteArray content;
-            if (file.open(QIODevice::ReadOnly))
-                content = file.read(kPlaylistLimit);
-            const auto *head = reinterpret_cast<const uint8_t *>(content.constData());
-            if (playlist_by_content(head, static_cast<size_t>(content.size())) &&
-                take_playlist(content.toStdString(), path))
+            const std::string content = read_head(path);
+            if (playlist_by_content(reinterpret_cast<const uint8_t *>(content.data()), content.size()) &&
+                take_playlist(content, path))
                 rc = XA_FAILURE;
         }
-        if (!next_entry(acked, rc, text))
+        if (!next_entry(rc, text))
             return;
         name = entries_.front();
         entries_.pop_front();
@@ -491,11 +492,10 @@ void Engine::open_location(std::string name, bool acked)
 
 // After a failed entry: true when another playlist entry is left to try. Otherwise the open fails with `error`
 // (and `text`, when there is one, as the reason).
-bool Engine::next_entry(bool acked, int error, const std::string &text)
+bool Engine::next_entry(int error, const std::string &text)
 {
     if (!entries_.empty())
         return true;
-    (void)acked;
     if (!text.empty())
         notify_.error(kSourceInput, static_cast<int16_t>(error), text);
     notify_.nack(XA_MSG_COMMAND_INPUT_OPEN, error == XA_FAILURE ? XA_ERROR_INPUT_NOT_FOUND : error);
@@ -624,7 +624,7 @@ void Engine::pump_stream()
     if (ready_)
         return;
     const HttpStream::State state = stream_->state();
-    // A stream whose first seconds (or first 256 kB) hold no MPEG audio frame will not start to hold one.
+    // A stream whose first seconds (or first megabyte) hold no MPEG audio frame will not start to hold one.
     if (refused.empty() && !stream_is_playlist_ && stream_data_since_ms_ >= 0 &&
         (now_ms() - stream_data_since_ms_ >= kNotMpegAfterMs || stream_fed_ >= kNotMpegAfterBytes))
         refused = "data without MPEG audio frames";
@@ -633,7 +633,7 @@ void Engine::pump_stream()
         stop_stream();
         decoder_.reset();
         url_.clear();
-        if (take_playlist(playlist_text_, base) || next_entry(true, XA_ERROR_INPUT_NOT_FOUND,
+        if (take_playlist(playlist_text_, base) || next_entry(XA_ERROR_INPUT_NOT_FOUND,
                                                             "the playlist names nothing that can be played")) {
             const std::string next = entries_.front();
             entries_.pop_front();
@@ -659,7 +659,7 @@ void Engine::pump_stream()
     stop_stream();
     decoder_.reset();
     url_.clear();
-    if (next_entry(true, err, text)) {
+    if (next_entry(err, text)) {
         const std::string next = entries_.front();
         entries_.pop_front();
         open_location(next, true);

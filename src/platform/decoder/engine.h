@@ -37,7 +37,7 @@ private:
     // Input
     void open_input(const std::string &name);
     void open_location(std::string name, bool acked);
-    bool next_entry(bool acked, int error, const std::string &text);
+    bool next_entry(int error, const std::string &text);
     bool take_playlist(const std::string &text, const std::string &base);
     void check_scan();
     void report_stream_title(bool force);
