@@ -23,10 +23,21 @@ bool ends_with(const std::string &s, const std::string &suffix)
     return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
+// "scheme://..." of any scheme.
 bool has_scheme(const std::string &s)
 {
+    const size_t colon = s.find("://");
+    if (colon == std::string::npos || colon == 0)
+        return false;
+    return std::all_of(s.begin(), s.begin() + static_cast<std::ptrdiff_t>(colon), [](unsigned char c) {
+        return std::isalnum(c) || c == '+' || c == '-' || c == '.';
+    });
+}
+
+bool is_web(const std::string &s)
+{
     const std::string l = lower(s.substr(0, 8));
-    return l.rfind("http://", 0) == 0 || l.rfind("https://", 0) == 0 || l.rfind("file://", 0) == 0;
+    return l.rfind("http://", 0) == 0 || l.rfind("https://", 0) == 0;
 }
 
 // The text without a byte order mark and leading white space.
@@ -78,7 +89,7 @@ std::string resolve(const std::string &entry, const std::string &base)
 bool playlist_by_name(const std::string &name)
 {
     std::string path = lower(name);
-    if (has_scheme(path))
+    if (is_web(path))
         path = path.substr(0, path.find_first_of("?#"));
     return ends_with(path, ".m3u") || ends_with(path, ".m3u8") || ends_with(path, ".pls");
 }
@@ -142,6 +153,10 @@ std::vector<std::string> playlist_entries(const std::string &text, const std::st
             if (!l.empty() && l.front() != '#')
                 entries.push_back(resolve(l, base));
     }
+    // A playlist from the network names only network locations: a server has no business opening local files.
+    if (is_web(base))
+        entries.erase(std::remove_if(entries.begin(), entries.end(), [](const std::string &e) { return !is_web(e); }),
+                      entries.end());
     return entries;
 }
 

@@ -17,7 +17,8 @@ bool playlist_by_type(const std::string &content_type);
 bool playlist_by_content(const uint8_t *data, size_t size);
 
 // The entries of an M3U or PLS text in their order, each resolved against `base` (the playlist's URL or local
-// path): relative entries of a URL become URLs, those of a local file become paths beside it.
+// path): relative entries of a URL become URLs, those of a local file become paths beside it. A playlist from
+// the network keeps only its http and https entries.
 std::vector<std::string> playlist_entries(const std::string &text, const std::string &base);
 
 // What kind of other format `data` (a stream's first bytes) or `content_type` names, e.g. "Ogg" or "an HTML
