@@ -114,8 +114,9 @@ void HttpStream::run(std::string url, HttpOptions options)
     api->easy_setopt(curl, CURLOPT_WRITEDATA, this);
     api->easy_setopt(curl, CURLOPT_HEADERFUNCTION, &Transfer::header);
     api->easy_setopt(curl, CURLOPT_HEADERDATA, this);
-    api->easy_setopt(curl, CURLOPT_PREREQFUNCTION, &Transfer::prereq);
     api->easy_setopt(curl, CURLOPT_PREREQDATA, this);
+    if (api->easy_setopt(curl, CURLOPT_PREREQFUNCTION, &Transfer::prereq) != CURLE_OK)
+        on_connected();  // a libcurl too old to say when it is connected: the stall timer runs from the start
     api->easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     api->easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Transfer::progress);
     api->easy_setopt(curl, CURLOPT_XFERINFODATA, this);

@@ -79,6 +79,7 @@ void MpegDecoder::close()
         scan_.reset();
     }
     scan_applied_ = false;
+    have_index_ = false;
     if (mh_) {
         mpg123_close(mh_);
         mpg123_delete(mh_);
@@ -309,8 +310,8 @@ bool MpegDecoder::apply_scan()
     if (!scan_->done)
         return false;
     scan_applied_ = true;
-    if (!scan_->index.empty())
-        mpg123_set_index(mh_, scan_->index.data(), scan_->step, scan_->index.size());
+    have_index_ = !scan_->index.empty() &&
+                  mpg123_set_index(mh_, scan_->index.data(), scan_->step, scan_->index.size()) == MPG123_OK;
     const bool changed = scan_->length > 0 && scan_->length != length_;
     if (scan_->length > 0)
         length_ = scan_->length;
@@ -415,7 +416,7 @@ bool MpegDecoder::seek(int64_t sample)
     // Until the frame index is known, an exact seek reads every frame header up to the target. That is quick
     // for a small file; in a large one the seek uses the Xing TOC or the average frame size instead, and
     // seeks land exactly once the scan has delivered the index.
-    const bool estimate = !scan_applied_ && file_bytes_ > kExactSeekBytes;
+    const bool estimate = !have_index_ && file_bytes_ > kExactSeekBytes;
     if (estimate)
         mpg123_param(mh_, MPG123_ADD_FLAGS, MPG123_FUZZY, 0.0);
     if (reader_)

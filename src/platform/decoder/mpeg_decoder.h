@@ -81,6 +81,7 @@ private:
     std::shared_ptr<Scan> scan_;
     std::shared_ptr<FileReader> reader_;  // the playing handle reads the file through it
     bool scan_applied_ = false;
+    bool have_index_ = false;  // the scan's complete frame index is in use: seeks are exact and quick
     int64_t audio_bytes_ = 0;  // the file's bytes less its tags: what the bit rate is reckoned from
 
     mpg123_handle_struct *mh_ = nullptr;
