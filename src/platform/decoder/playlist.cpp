@@ -162,6 +162,11 @@ std::vector<std::string> playlist_entries(const std::string &text, const std::st
 
 std::string not_mpeg_audio(const std::string &content_type, const uint8_t *data, size_t size)
 {
+    // What starts like MPEG audio (a tag, or a frame header with a valid layer) is given its chance whatever
+    // the server calls it.
+    if ((size >= 3 && std::memcmp(data, "ID3", 3) == 0) ||
+        (size >= 2 && data[0] == 0xFF && (data[1] & 0xE0) == 0xE0 && (data[1] & 0x06) != 0))
+        return {};
     const std::string t = lower(content_type);
     if (t == "text/html" || t == "application/xhtml+xml")
         return "an HTML page";
