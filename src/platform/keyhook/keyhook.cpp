@@ -44,6 +44,26 @@ struct HookState {
     QObject *receiver = nullptr;  // lives on the UI thread; deliveries run in its context
     int wakeRead = -1;
     int wakeWrite = -1;
+
+    // The process can end through exit() with the hook still enabled (the toolkit does so when the X
+    // server goes away). A thread still joinable here would abort the process: end it first.
+    ~HookState()
+    {
+        if (!thread.joinable())
+            return;
+        if (thread.get_id() == std::this_thread::get_id()) {
+            thread.detach();
+            return;
+        }
+        {
+            std::lock_guard lock(session->mutex);
+            session->stop = true;
+        }
+        session->answered.notify_all();
+        const char byte = 1;
+        [[maybe_unused]] ssize_t written = write(wakeWrite, &byte, 1);
+        thread.join();
+    }
 };
 
 HookState &state()
@@ -132,6 +152,17 @@ void Run(std::shared_ptr<Session> session, std::unique_ptr<XKeyboard> keyboard, 
             session->failed = keyboard->failed();
         }
         keyboard->dispatchEvents(onKey);
+        if (keyboard->lost()) {
+            QMetaObject::invokeMethod(
+                receiver,
+                [session] {
+                    HookWindow *window = state().window;
+                    if (!session->stop && window)
+                        window->displayLost();
+                },
+                Qt::QueuedConnection);
+            break;
+        }
         {
             std::lock_guard lock(session->mutex);
             session->grabbed = keyboard->grabbed();

@@ -27,6 +27,9 @@ public:
     // One key combination: wParam the shortcut value, lParam 0 for an auto-repeat, 1 otherwise. Answers 1
     // to pass the key on to the window that has the focus, 0 to withhold it.
     virtual int hookMessage(uint16_t wParam, int32_t lParam) = 0;
+    // The hook's connection to the X server broke (the server went away): no more hotkeys will come. The
+    // hook stays enabled until DisableHook, which is still needed and safe.
+    virtual void displayLost() {}
 };
 
 int SetHookWindow(HookWindow *window);

@@ -39,6 +39,7 @@ XKeyboard::XKeyboard(void *display) : display_(display)
 {
     Display *dpy = Dpy(display_);
     TrapErrors(dpy);
+    SurviveConnectionLoss(dpy);
     root_ = DefaultRootWindow(dpy);
     int eventBase, errorBase, major, minor;
     haveXTest_ = XTestQueryExtension(dpy, &eventBase, &errorBase, &major, &minor);
@@ -52,6 +53,11 @@ XKeyboard::XKeyboard(void *display) : display_(display)
 XKeyboard::~XKeyboard()
 {
     Display *dpy = Dpy(display_);
+    if (lost()) {
+        // Nothing can be sent any more, and closing would report the loss again: leave the connection.
+        UntrapErrors(dpy);
+        return;
+    }
     releaseAll();
     XSync(dpy, False);
     UntrapErrors(dpy);
@@ -59,6 +65,8 @@ XKeyboard::~XKeyboard()
 }
 
 int XKeyboard::fd() const { return ConnectionNumber(Dpy(display_)); }
+
+bool XKeyboard::lost() const { return ConnectionLost(Dpy(display_)); }
 
 void XKeyboard::readModifierMap()
 {
@@ -352,7 +360,7 @@ void XKeyboard::flushPendingReplay()
 void XKeyboard::dispatchEvents(const std::function<bool(uint16_t shortcut, bool repeat)> &onKey)
 {
     Display *dpy = Dpy(display_);
-    while (XPending(dpy) > 0) {
+    while (!lost() && XPending(dpy) > 0) {
         XEvent event;
         XNextEvent(dpy, &event);
         switch (event.type) {

@@ -22,6 +22,8 @@ public:
 
     // The connection's file descriptor, for waiting on events.
     int fd() const;
+    // True once the connection to the X server has broken; then nothing more is done with it.
+    bool lost() const;
 
     // Grabs exactly these combinations, with and without Caps Lock and Num Lock; combinations no longer
     // wanted are released. A combination that cannot be grabbed (no such key, an unknown bit, or another
