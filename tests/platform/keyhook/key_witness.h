@@ -18,6 +18,7 @@ inline constexpr unsigned kWitnessLock = 1u << 1;
 inline constexpr unsigned kWitnessControl = 1u << 2;
 inline constexpr unsigned kWitnessMod1 = 1u << 3;  // Alt
 inline constexpr unsigned kWitnessMod2 = 1u << 4;  // Num Lock
+inline constexpr unsigned kWitnessMod3 = 1u << 5;
 
 class KeyWitness {
 public:
@@ -37,6 +38,9 @@ public:
     void ungrabAsOtherClient(unsigned long keysym, unsigned modifiers);
     // The lock modifiers in effect now.
     unsigned lockState();
+    // Binds the key of keysym to modifier Mod3 (true) or takes it off again (false), as a keyboard
+    // configuration tool would.
+    bool bindToMod3(unsigned long keysym, bool bind);
 
 private:
     void *display_ = nullptr;
