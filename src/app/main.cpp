@@ -19,6 +19,9 @@ int main(int argc, char *argv[])
     form_main->CommandLine = QCoreApplication::arguments().mid(1);
     form_main->timer_start->start();
     session_end::Install([] {
+        // Ended before the start-up read the configuration: saving now would write defaults over it.
+        if (form_main->ConfigFilePath.isEmpty())
+            return;
         const QString failure = form_main->SaveAtClose();
         if (!failure.isEmpty())
             std::fprintf(stderr, "%s\n", qPrintable(QString(failure).replace(QLatin1Char('\r'), QLatin1Char(' '))));

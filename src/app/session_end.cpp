@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QThread>
 
 #include <atomic>
 #include <csignal>
@@ -46,10 +47,11 @@ void SaveOnce()
 }
 
 // exit() called while the event loop runs: save on the UI thread's way out. Another thread calling exit()
-// cannot touch the windows safely, so then nothing is saved.
+// cannot touch the windows safely, and outside the loop the program is starting or has ended already, so
+// then nothing is saved.
 void SaveAtExit()
 {
-    if (g_armed && std::this_thread::get_id() == g_uiThread)
+    if (g_armed && std::this_thread::get_id() == g_uiThread && QThread::currentThread()->loopLevel() > 0)
         SaveOnce();
 }
 
