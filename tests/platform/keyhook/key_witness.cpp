@@ -123,7 +123,8 @@ bool KeyWitness::bindToMod3(unsigned long keysym, bool bind)
     XModifierKeymap *map = XGetModifierMapping(dpy);
     if (!map || keycode == 0)
         return false;
-    map = bind ? XInsertModifiermapEntry(map, keycode, Mod3MapIndex) : XDeleteModifiermapEntry(map, keycode, Mod3MapIndex);
+    map = bind ? XInsertModifiermapEntry(map, keycode, Mod3MapIndex)
+               : XDeleteModifiermapEntry(map, keycode, Mod3MapIndex);
     // The server refuses (MappingBusy) while a modifier key is down; keys are up between the test's steps.
     const int result = XSetModifierMapping(dpy, map);
     XFreeModifiermap(map);
