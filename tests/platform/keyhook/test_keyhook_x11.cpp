@@ -33,6 +33,7 @@ public:
     std::map<uint16_t, int> answers;  // 1 when not listed
     std::vector<Message> messages;
     std::function<void()> duringMessage;
+    int lost = 0;
 
     std::vector<uint16_t> systemWideShortcuts() override { return systemWide; }
     int hookMessage(uint16_t wParam, int32_t lParam) override
@@ -43,6 +44,7 @@ public:
         const auto it = answers.find(wParam);
         return it == answers.end() ? 1 : it->second;
     }
+    void displayLost() override { ++lost; }
     int count(uint16_t wParam) const
     {
         return int(std::count_if(messages.begin(), messages.end(),
@@ -86,6 +88,7 @@ private Q_SLOTS:
     void keysTypedDuringTheAnswerFollowInOrder();
     void heldPassedOnKeyReachesTheFocusAtItsPress();
     void scrollLockBoundToAModifier();
+    void losingTheServerIsReportedNotFatal();
 
 private:
     // Where in the witness's record the first press (or release) of keysym is; -1 when there is none.
@@ -466,6 +469,27 @@ void TestKeyhookX11::scrollLockBoundToAModifier()
     QCOMPARE(window_.count(0x002D), 1);
     QVERIFY(type("Num_Lock"));
     QTRY_VERIFY(!(witness_.lockState() & kWitnessMod2));
+}
+
+void TestKeyhookX11::losingTheServerIsReportedNotFatal()
+{
+    // A server of its own, which goes away under the enabled hook: the hook reports it once on the UI
+    // thread and the process lives on.
+    PrivateXServer doomed;
+    QVERIFY(doomed.start());
+    qputenv("DISPLAY", doomed.display());
+    QVERIFY(keyhook::EnableHook() != 0);
+    QCOMPARE(keyhook::GrabbedShortcuts(), (std::vector<uint16_t>{kCtrlAltP, kCtrlAltM}));
+    doomed.stop();
+    QTRY_COMPARE(window_.lost, 1);
+    QVERIFY(keyhook::IsHookEnabled());
+    QCOMPARE(keyhook::DisableHook(), 0);
+    QCOMPARE(window_.lost, 1);
+    // The hook comes up again on a server that is there.
+    qputenv("DISPLAY", server_.display());
+    QVERIFY(keyhook::EnableHook() != 0);
+    QVERIFY(type("ctrl+alt+p"));
+    QTRY_COMPARE(window_.count(kCtrlAltP), 1);
 }
 
 QTEST_GUILESS_MAIN(TestKeyhookX11)
