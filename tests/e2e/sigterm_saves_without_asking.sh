@@ -34,4 +34,16 @@ for sig in TERM INT HUP; do
   [ -n "$(ini_value "$conf" Options autoplayonopen)" ] || fail "SIG$sig: Options not written"
   ls -a "$APP_DIR" | grep -q '\.tmp$' && fail "SIG$sig: a temporary file was left behind"
 done
+
+# Two signals at once: the program ends at once, and the configuration is the old one or the new one, whole.
+printf '[Screen]\r\ntop=100\r\nleft=210\r\nwidth=420\r\nheight=300\r\nshow=1\r\nDisplayStyle=1\r\n' >"$conf"
+app_start
+wait_until 20 main_window_visible || fail "twice: the stored visible window did not show"
+sleep 0.5
+kill -TERM "$APP_PID"; kill -TERM "$APP_PID" 2>/dev/null || true
+wait_for_status 5 || fail "a second signal did not end the program at once"
+echo "two signals: exit status $status"
+[ "$status" = 0 ] || [ "$status" = 143 ] || fail "two signals: exit status $status"
+[ "$(ini_value "$conf" Screen left)" = 210 ] || fail "two signals: the configuration was damaged"
+[ "$(ini_value "$conf" Screen DisplayStyle)" = 1 ] || fail "two signals: the configuration was damaged"
 echo "PASS"

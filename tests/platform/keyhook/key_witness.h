@@ -25,6 +25,7 @@ public:
     ~KeyWitness();
     bool open(const QByteArray &display);
     void close();
+    unsigned long windowId() const { return window_; }
     // Gives the witness the input focus.
     void focus();
     // Reads what arrived so far and returns every key recorded since the last clear().

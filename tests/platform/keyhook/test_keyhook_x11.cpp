@@ -34,11 +34,13 @@ public:
     std::vector<Message> messages;
     std::function<void()> duringMessage;
     int lost = 0;
+    std::vector<unsigned long> focus;  // the focus at each message's key
 
     std::vector<uint16_t> systemWideShortcuts() override { return systemWide; }
     int hookMessage(uint16_t wParam, int32_t lParam) override
     {
         messages.push_back({wParam, lParam});
+        focus.push_back(keyhook::FocusAtKey());
         if (duringMessage)
             duringMessage();
         const auto it = answers.find(wParam);
@@ -379,6 +381,7 @@ void TestKeyhookX11::keysTypedDuringTheAnswerFollowInOrder()
     const QStringList rollover = {"keydown", "ctrl+alt+p", "keyup", "ctrl+alt", "key", "x", "keyup", "p"};
     for (const int answer : {0, 1}) {
         window_.messages.clear();
+        window_.focus.clear();
         window_.answers[kCtrlAltP] = answer;
         QVERIFY(keyhook::EnableHook() != 0);
         witness_.clear();
@@ -386,6 +389,8 @@ void TestKeyhookX11::keysTypedDuringTheAnswerFollowInOrder()
         QTRY_COMPARE(window_.count(kCtrlAltP), 1);
         settle();
         QCOMPARE(window_.messages.front(), (Message{kCtrlAltP, 1}));
+        // The focus as it was at the press, although the hook took it for the time of the answer.
+        QCOMPARE(window_.focus.front(), witness_.windowId());
         // "x" arrives once, as typed: no modifiers, after Ctrl and Alt went up.
         const int x = indexOf(XK_x, true);
         QVERIFY2(x >= 0, "x was swallowed");
