@@ -3,9 +3,12 @@
 
 #include "app/window/AppWindows.h"
 #include "app/window/form_main.h"
+#include "app/session_end.h"
 
 #include <QApplication>
 #include <QTimer>
+
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -15,8 +18,17 @@ int main(int argc, char *argv[])
     CreateAppWindows();
     form_main->CommandLine = QCoreApplication::arguments().mid(1);
     form_main->timer_start->start();
+    session_end::Install([] {
+        // Ended before the start-up read the configuration: saving now would write defaults over it.
+        if (form_main->ConfigFilePath.isEmpty())
+            return;
+        const QString failure = form_main->SaveAtClose();
+        if (!failure.isEmpty())
+            std::fprintf(stderr, "%s\n", qPrintable(QString(failure).replace(QLatin1Char('\r'), QLatin1Char(' '))));
+    });
 
     const int result = QApplication::exec();
+    session_end::Disarm();
     DestroyAppWindows();
     return result;
 }
