@@ -583,7 +583,9 @@ private Q_SLOTS:
         platform.Mounts.GvfsFolder = gvfs.path();
         TDirTree tree(platform);
         tree.SetReadOnStart(false);
-        tree.ReadDrives();
+        tree.Reload();  // nothing selected yet: a local disk is chosen, not the last drive
+        QVERIFY(!tree.SelectedPath().startsWith(gvfs.path()));
+        QVERIFY(tree.currentItem());
 
         QCOMPARE(tree.DriveNode("/")->text(0), QString("/"));
         const QString share = gvfs.filePath("smb-share:server=nas,share=music/");
