@@ -114,7 +114,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(fuzz::readFile(path) == file, QStringLiteral("a refused write changed the file"));
     }
 
-    if (settings)
+    // Its cost grows with the file's size for every key written: only for files of the size the program
+    // writes itself.
+    if (settings && file.size() <= 2048)
         checkSettingsRoundTrip(path);
     return 0;
 }

@@ -622,6 +622,17 @@ void TDirTree::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
+    // Ctrl+H shows or hides the hidden (dot) folders, as in file managers.
+    if (event->key() == Qt::Key_H && event->modifiers() == Qt::ControlModifier) {
+        TDirTypes types = m_dirTypes;
+        if (types.contains(TDirType::dtHidden))
+            types.remove(TDirType::dtHidden);
+        else
+            types.insert(TDirType::dtHidden);
+        SetDirTypes(types);
+        event->accept();
+        return;
+    }
     QTreeWidget::keyPressEvent(event);
 }
 

@@ -429,6 +429,12 @@ private Q_SLOTS:
         for (int i = 0; i < folder->childCount(); ++i)
             names.append(folder->child(i)->text(0));
         QCOMPARE(names, (QStringList{"lib", "Music Folder", "Other Lib"}));  // no ".cache"
+
+        QTest::keyClick(tree, Qt::Key_H, Qt::ControlModifier);  // shown on request, the selection kept
+        QCOMPARE(tree->SelectedPath(), other);
+        folder = tree->currentItem()->parent();
+        folder->setExpanded(true);
+        QCOMPARE(folder->child(0)->text(0), QString(".cache"));
     }
 
     void everyCloseRebuildsTheLibraryTree()
