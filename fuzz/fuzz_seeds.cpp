@@ -64,10 +64,6 @@ void iniSeeds(const QString &scratch)
     seed(QStringLiteral("fuzz_ini"), QStringLiteral("settings"),
          text(QStringLiteral("Options")) + text(QStringLiteral("libraryfolder")) + text(QStringLiteral(" /tmp/x ")) +
              settings);
-    // The last byte (0xA5) asks for the settings' round trip.
-    seed(QStringLiteral("fuzz_ini"), QStringLiteral("settings-round-trip"),
-         text(QStringLiteral("Options")) + text(QStringLiteral("RewindTime")) + text(QStringLiteral("7000")) + settings +
-             QByteArray("\xA5"));
     seed(QStringLiteral("fuzz_ini"), QStringLiteral("new-section"),
          text(QStringLiteral("MiniInfo")) + text(QStringLiteral("MiniInfoTime")) + text(QStringLiteral("\"4000\"")) +
              settings);
