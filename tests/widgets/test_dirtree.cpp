@@ -513,11 +513,15 @@ private Q_SLOTS:
         QVERIFY(proc);
         QVERIFY(!tree->NodeData(proc)->Listed);
 
-        // Ten thousand subfolders, one with a subfolder of its own near the end. Every open of a folder is
-        // counted through the owner's enumeration, which reads the real folders.
+        // Ten thousand subfolders, one with a subfolder of its own near the end (in memory where there is a
+        // tmpfs, so that making them is quick). Every open of a folder is counted through the owner's
+        // enumeration, which reads the real folders.
+        QTemporaryDir bigDir(QDir("/dev/shm").exists() ? QString("/dev/shm/dirtree-XXXXXX") : zone + "big-XXXXXX");
+        QVERIFY(bigDir.isValid());
+        const QString bigPath = bigDir.path() + '/';
         for (int i = 0; i < 10000; ++i)
-            QVERIFY(QDir().mkdir(zone + QString("d%1").arg(i, 5, 10, QChar('0'))));
-        MakeFolders({"Zone/d09998/inner"});
+            QVERIFY(QDir().mkdir(bigPath + QString("d%1").arg(i, 5, 10, QChar('0'))));
+        QVERIFY(QDir().mkpath(bigPath + "d09998/inner"));
         int opens = 0;
         tree->OnFindDir = [&](TDirTree *, const QString &path, TDirRec &rec, int &result, bool first) {
             if (first) {
@@ -533,11 +537,12 @@ private Q_SLOTS:
             }
         };
         tree->ReadDrives();
-        tree->SelectPath(zone);
+        tree->SelectPath(bigPath);
         QTreeWidgetItem *big = tree->currentItem();
+        QCOMPARE(tree->NodeData(big)->Path, bigPath);
         opens = 0;
         big->setExpanded(true);
-        QCOMPARE(big->childCount(), 1 + 10000);  // "Loop" and the new ones
+        QCOMPARE(big->childCount(), 10000);
         QVERIFY2(opens < 200, qPrintable(QString::number(opens)));  // not every subfolder at once
         bool answeredMeanwhile = false;
         QTimer::singleShot(0, [&] { answeredMeanwhile = tree->ProbesPending(); });
@@ -546,12 +551,12 @@ private Q_SLOTS:
         QVERIFY(OnlyPlaceholder(Child(big, "d09998")));
         QCOMPARE(Child(big, "d09999")->childCount(), 0);
         QCOMPARE(Child(big, "d00000")->childCount(), 0);
-        QCOMPARE(opens, 1 + 1 + 10000);  // the folder itself, then each subfolder once
+        QCOMPARE(opens, 1 + 10000);  // the folder itself, then each subfolder once
 
         // The same with the control's own enumeration: correct once the steps are done.
         tree->OnFindDir = nullptr;
         tree->ReadDrives();
-        tree->SelectPath(zone);
+        tree->SelectPath(bigPath);
         tree->currentItem()->setExpanded(true);
         QTRY_VERIFY_WITH_TIMEOUT(!tree->ProbesPending(), 60000);
         QVERIFY(OnlyPlaceholder(Child(tree->currentItem(), "d09998")));
