@@ -1,8 +1,12 @@
 #pragma once
-// Plays one input through a fresh player of the decoder library to the "test" output module and waits for
-// the outcome: the open refused, or the song played to its end or stopped by an error. Whatever the input,
-// the engine must reach one of these and still answer a ping afterwards; an engine that does neither within
-// the time limit is reported as hung.
+// Plays one input through a player of the decoder library to the "test" output module and waits for the
+// outcome: the open refused, or the song played to its end or stopped by an error. Whatever the input, the
+// engine must reach one of these and still answer a ping afterwards; an engine that does neither within the
+// time limit is reported as hung.
+//
+// One player serves every input of a run (shared()): starting an engine thread and its output for each input
+// cost more than the input itself. After each input the player's input is closed and a ping answered, so
+// every message of one input has arrived before the next begins.
 
 #include "fuzz_support.h"
 
@@ -11,7 +15,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QObject>
-#include <QThread>
+#include <QTimer>
 
 #include <vector>
 
@@ -26,6 +30,19 @@ public:
 
     XA_Player *player() const { return player_; }
 
+    // The player of the run, made on first use with its output opened. Never destroyed: at exit Qt's own
+    // globals are gone before a static object's destructor would run.
+    static EngineRun &shared()
+    {
+        static EngineRun *run = nullptr;
+        if (!run) {
+            run = new EngineRun;
+            FUZZ_CHECK(control_message_send_S(run->player(), XA_MSG_COMMAND_OUTPUT_OPEN, "test") == XA_SUCCESS,
+                       QStringLiteral("output"));
+        }
+        return *run;
+    }
+
     bool event(QEvent *e) override
     {
         XA_Message m;
@@ -38,7 +55,7 @@ public:
     // Opens `name`, plays it and waits until it ends; then the engine must still answer.
     void play(const QString &name, int limitMs)
     {
-        FUZZ_CHECK(control_message_send_S(player_, XA_MSG_COMMAND_OUTPUT_OPEN, "test") == XA_SUCCESS, name);
+        messages_.clear();
         FUZZ_CHECK(control_message_send_S(player_, XA_MSG_COMMAND_INPUT_OPEN, name.toUtf8().constData()) ==
                        XA_SUCCESS,
                    name);
@@ -59,6 +76,7 @@ public:
             limitMs);
         FUZZ_CHECK(ended, QStringLiteral("the engine neither refused nor finished ") + name);
         const size_t mark = messages_.size();
+        control_message_send_N(player_, XA_MSG_COMMAND_INPUT_CLOSE);
         control_message_send_I(player_, XA_MSG_COMMAND_PING, 7);
         FUZZ_CHECK(waitFor([](const XA_Message &m) { return m.code == XA_MSG_NOTIFY_PONG; }, 5000, mark),
                    QStringLiteral("the engine stopped answering after ") + name);
@@ -70,9 +88,13 @@ private:
         return m.code == XA_MSG_NOTIFY_NACK && m.u8(4) == command;
     }
 
+    // Sleeps in the event loop until the engine posts a message (or the limit passes), never polling.
     template <typename Match> bool waitFor(Match match, int limitMs, size_t from = 0)
     {
         QDeadlineTimer deadline(limitMs);
+        QTimer wake;
+        wake.setSingleShot(true);
+        wake.start(limitMs);
         size_t i = from;
         while (true) {
             for (; i < messages_.size(); ++i) {
@@ -81,10 +103,7 @@ private:
             }
             if (deadline.hasExpired())
                 return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            QCoreApplication::sendPostedEvents();
-            if (i == messages_.size())
-                QThread::usleep(200);
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         }
     }
 

@@ -15,7 +15,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString path = fuzz::scratchPath(QStringLiteral("input.mp3"));
     FUZZ_CHECK(fuzz::writeFile(path, QByteArray(reinterpret_cast<const char *>(data), qsizetype(size))), path);
-    fuzz::EngineRun run;
-    run.play(path, 20000);
+    fuzz::EngineRun::shared().play(path, 20000);
     return 0;
 }

@@ -94,7 +94,8 @@ void Tform_manage::CreateControls()
     dirtree->setObjectName(QStringLiteral("dirtree"));
     dirtree->setGeometry(8, 8, 309, 153);
     dirtree->SetReadOnStart(false);
-    dirtree->SetDirTypes(kAllDirTypes);
+    // Hidden (dot) folders are left out, as file managers do by default.
+    dirtree->SetDirTypes({TDirType::dtReadOnly, TDirType::dtSystem, TDirType::dtArchive, TDirType::dtNormal});
     dirtree->SetGoBelowRecycleBin(false);
     dirtree->SetFastLoad(true);
     dirtree->SetInitialDirectory(QStringLiteral("./"));
@@ -328,7 +329,12 @@ void Tform_manage::FormShow()
     // showing the library.
     try {
         const QString folder = LibraryFolderText();
-        dirtree->Reload();
+        // The tree is built once and kept: the mount watcher keeps its drives in line, and a folder made
+        // since a branch was read is found by SelectPath. Building it touches no drive but the local disks.
+        if (dirtree->Built())
+            dirtree->UpdateDrives();
+        else
+            dirtree->ReadDrives();
         dirtree->SelectDrive(folder);
         dirtree->SelectPath(folder.left(folder.lastIndexOf(u'/') + 1));
     } catch (...) {

@@ -55,4 +55,17 @@ bool ExistsIgnoringCase(const QString &absolutePath);
 // Less-than for folder names as the tree lists them: ignoring case, ties broken by the exact spelling.
 bool NameLess(const QString &a, const QString &b);
 
+// File names as bytes and as text, both ways without loss. Valid UTF-8 is decoded as such; every byte that
+// is not part of valid UTF-8 becomes the lone surrogate U+DC80..U+DCFF, which EncodeName turns back into
+// that byte. So a folder whose name is not valid UTF-8 keeps a text path that opens it again (the text
+// shows a replacement mark where the odd byte was).
+QString DecodeName(QByteArrayView bytes);
+QByteArray EncodeName(const QString &name);
+
+// Whether something (a folder) exists at the path, following links; the path is encoded with EncodeName.
+bool Exists(const QString &path);
+bool IsFolder(const QString &path);
+// The names in the folder (".", ".." left out), decoded with DecodeName; empty when it cannot be read.
+QStringList EntryNames(const QString &folder);
+
 }  // namespace dirpaths

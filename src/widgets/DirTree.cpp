@@ -8,10 +8,15 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QKeyEvent>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 using namespace dirpaths;
 
@@ -205,17 +210,18 @@ QTreeWidgetItem *TDirTree::AddDriveNode(const DriveInfo &drive, int index)
         m_lastFolder.insert(drive.Root, holdsStart ? m_startFolder : drive.Root);
     }
 
-    // A removable drive is named without touching its medium; the first selection on it reads the volume.
-    if (drive.Type == TDriveType::drtRemovable)
-        node->setText(0, DriveDisplayName(drive));
-    else
+    // Only local disks are looked at before the user opens a drive: touching a removable medium, a network
+    // share or an automount point may mount it, spin it up or wait for a server that does not answer. Those
+    // are named from the mount table alone; the first selection on them reads the volume.
+    const bool local = drive.Type == TDriveType::drtFixed || drive.Type == TDriveType::drtRamDisk;
+    if (local)
         RefreshDriveCaption(node);
+    else
+        node->setText(0, DriveDisplayName(drive));
     SetOverlay(node);
     SetIcons(node, &drive);
 
-    const bool untouched = drive.Type == TDriveType::drtRemovable || drive.Type == TDriveType::drtCDRom
-        || drive.Type == TDriveType::drtUnknown;
-    if (m_fastLoad || untouched)
+    if (m_fastLoad || !local)
         AddPlaceholder(node);
     else
         ProbeSubfolders(node);
@@ -470,12 +476,25 @@ void TDirTree::SelectPath(const QString &path)
         if (top < 0)
             return;
         node = topLevelItem(top);
-        for (const QString &name : Components(target.mid(roots.at(top).size()))) {
-            ListSubfolders(node);
+        const auto childNames = [](QTreeWidgetItem *parent) {
             QStringList names;
-            for (int i = 0; i < node->childCount(); ++i) {
-                const TDirNodeData *child = NodeData(node->child(i));
-                names.append(child ? child->Path.mid(NodeData(node)->Path.size()).chopped(1) : QString());
+            for (int i = 0; i < parent->childCount(); ++i) {
+                const TDirNodeData *child = NodeData(parent->child(i));
+                names.append(child ? child->Path.mid(NodeData(parent)->Path.size()).chopped(1) : QString());
+            }
+            return names;
+        };
+        for (const QString &name : Components(target.mid(roots.at(top).size()))) {
+            const bool listedBefore = NodeData(node)->Listed;
+            ListSubfolders(node);
+            QStringList names = childNames(node);
+            const bool anySpelling = std::any_of(names.begin(), names.end(), [&](const QString &n) {
+                return n.compare(name, Qt::CaseInsensitive) == 0;
+            });
+            if (!anySpelling && listedBefore) {
+                // The tree is kept between uses: folders made since this one was listed are added.
+                AddNewSubfolders(node);
+                names = childNames(node);
             }
             const int match = MatchName(names, name);
             if (match < 0)
@@ -501,12 +520,11 @@ void TDirTree::Reload()
     if (topLevelItemCount() == 0 || currentItem())
         return;
 
-    // Skip drives that were not looked at yet, as far as there is a next one.
+    // The first local disk: removable media, network shares and automount points are not opened unasked.
     int index = 0;
     while (index + 1 < topLevelItemCount()) {
-        const QTreeWidgetItem *first = topLevelItem(index)->child(0);
-        const TDirNodeData *nd = first ? NodeData(first) : nullptr;
-        if (!first || (nd && nd->Listed))
+        const DriveInfo *drive = KnownDrive(NodeData(topLevelItem(index))->Path);
+        if (drive && (drive->Type == TDriveType::drtFixed || drive->Type == TDriveType::drtRamDisk))
             break;
         ++index;
     }
@@ -536,7 +554,7 @@ void TDirTree::SelectDrive(const QString &pathOnDrive)
         if (selected.startsWith(u'/') && DriveRootFor(selected) == root)
             return;
         QString folder = LastFolder(root);
-        if (!QFileInfo::exists(folder))
+        if (!Exists(folder))
             folder = root;
         SelectPath(folder);
     } catch (const TDirTreeError &) {
@@ -546,9 +564,76 @@ void TDirTree::SelectDrive(const QString &pathOnDrive)
 void TDirTree::Loaded()
 {
     QString start = AbsoluteClean(m_initialDirectory, QDir::currentPath());
-    if (m_initialDirectory.isEmpty() || !QFileInfo(start).isDir())
+    if (m_initialDirectory.isEmpty() || !IsFolder(start))
         start = QDir::currentPath();
     SelectPath(start);
+}
+
+int TDirTree::ExpandAll(QTreeWidgetItem *start)
+{
+    const TDirNodeData *nd = NodeData(start);
+    struct stat top {};
+    if (!nd || ::stat(EncodeName(nd->Path).constData(), &top) != 0)
+        return 0;
+    using FolderId = std::pair<dev_t, ino_t>;
+    struct Pending {
+        QTreeWidgetItem *node;
+        QList<FolderId> way;  // the folders from `start` down to the node, the node's own included
+    };
+    WaitCursor wait;
+    QElapsedTimer clock;
+    clock.start();
+    int opened = 0;
+    {
+        Suspend suspend(this, true);
+        std::vector<Pending> stack{{start, {FolderId(top.st_dev, top.st_ino)}}};
+        while (!stack.empty() && opened < ExpandAllLimit && clock.elapsed() < ExpandAllSeconds * 1000) {
+            const Pending next = std::move(stack.back());
+            stack.pop_back();
+            ListSubfolders(next.node);
+            next.node->setExpanded(true);
+            ++opened;
+            for (int i = next.node->childCount() - 1; i >= 0; --i) {
+                QTreeWidgetItem *child = next.node->child(i);
+                const TDirNodeData *cd = NodeData(child);
+                struct stat info {};
+                if (!cd || ::stat(EncodeName(cd->Path).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+                    continue;
+                const FolderId id(info.st_dev, info.st_ino);
+                // Another file system (a kernel one such as /proc, a network share, a disk), or a link back to a
+                // folder on the way down, which would never end.
+                if (info.st_dev != top.st_dev || m_systemFolders.contains(cd->Path) || next.way.contains(id))
+                    continue;
+                QList<FolderId> way = next.way;
+                way.append(id);
+                stack.push_back({child, std::move(way)});
+            }
+        }
+    }
+    scrollToItem(start);
+    return opened;
+}
+
+void TDirTree::keyPressEvent(QKeyEvent *event)
+{
+    // The tree view's own "*" opens everything below without end; this one is bounded.
+    if (event->key() == Qt::Key_Asterisk && currentItem()) {
+        ExpandAll(currentItem());
+        event->accept();
+        return;
+    }
+    // Ctrl+H shows or hides the hidden (dot) folders, as in file managers.
+    if (event->key() == Qt::Key_H && event->modifiers() == Qt::ControlModifier) {
+        TDirTypes types = m_dirTypes;
+        if (types.contains(TDirType::dtHidden))
+            types.remove(TDirType::dtHidden);
+        else
+            types.insert(TDirType::dtHidden);
+        SetDirTypes(types);
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }
 
 void TDirTree::showEvent(QShowEvent *event)

@@ -104,10 +104,25 @@ public:
     // Call once the owner has set the properties: selects InitialDirectory (or the current folder).
     void Loaded();
 
-    // Reads the subfolders of a node into child nodes (once), each probed one level ahead.
+    // Reads the subfolders of a node into child nodes (once), each probed one level ahead: the first few at
+    // once, the rest in short steps from the event loop (each keeps its expand button until it is probed).
     void ListSubfolders(QTreeWidgetItem *node);
+    // Opens the node and every folder below it ("*" on the keyboard). It does not go into a folder on
+    // another file system than the node's (so not into /proc from "/"), nor through a link to a folder that
+    // is already on the way down, and gives up after ExpandAllLimit folders or ExpandAllSeconds. Returns the
+    // number of folders opened.
+    int ExpandAll(QTreeWidgetItem *node);
+    static constexpr int ExpandAllLimit = 2000;
+    static constexpr int ExpandAllSeconds = 5;
+    // Folders listed in the last few probing steps are probed; true while some still wait.
+    bool ProbesPending() const { return !m_probeWaiting.isEmpty(); }
+    // Whether the drive level has been built (by ReadDrives, Reload or the first show).
+    bool Built() const { return m_built; }
     // Gives a node a placeholder child when it has a subfolder that would be shown.
     void ProbeSubfolders(QTreeWidgetItem *node);
+    // Adds to a listed node the subfolders that are not among its children yet, in their place; the nodes
+    // there (and the selection) stay.
+    void AddNewSubfolders(QTreeWidgetItem *node);
 
     // ---- State.
     static TDirNodeData *NodeData(const QTreeWidgetItem *node);  // null for a placeholder
@@ -120,6 +135,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;  // "*": ExpandAll; Ctrl+H: hidden folders shown or not
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -158,6 +174,8 @@ private:
     void DeleteChildren(QTreeWidgetItem *node);
     void DeleteAllNodes();
     QString HomeTrash() const;
+    void QueueProbe(QTreeWidgetItem *node);
+    void ProbeStep();
     QIcon FolderIcon(bool shared);
 
     Platform m_platform;
@@ -183,4 +201,7 @@ private:
     MountWatcher *m_watcher = nullptr;
     QIcon m_folderIcon;        // closed folder, open when selected; made on first use
     QIcon m_sharedFolderIcon;  // the same with the share overlay
+    QList<QTreeWidgetItem *> m_probeQueue;     // nodes listed but not probed yet, in order
+    QSet<QTreeWidgetItem *> m_probeWaiting;    // the same as a set; a node leaves it when probed or deleted
+    bool m_probeStepPosted = false;
 };

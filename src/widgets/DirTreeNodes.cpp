@@ -11,6 +11,8 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QStyle>
+#include <QTimer>
+#include <QElapsedTimer>
 #include <QUrl>
 
 #include <sys/stat.h>
@@ -110,7 +112,7 @@ void TDirTree::EnumerateSubfolders(const QString &path, void *userData,
             OnFindDir(this, path, rec, result, false);
         }
     } else {
-        const QByteArray folder = QFile::encodeName(path);
+        const QByteArray folder = EncodeName(path);
         rec.FindHandle = ::opendir(folder.constData());
         while (rec.FindHandle) {
             const dirent *entry = ::readdir(rec.FindHandle);
@@ -119,7 +121,7 @@ void TDirTree::EnumerateSubfolders(const QString &path, void *userData,
             const QByteArray name(entry->d_name);
             if (name == "." || name == "..")
                 continue;
-            rec.Name = QFile::decodeName(name);
+            rec.Name = DecodeName(name);
             rec.FindType = entry->d_type;
             rec.Attr = 0;
             if (IsDirectoryEntry(folder + name, entry->d_type))
@@ -156,6 +158,7 @@ void TDirTree::ListSubfolders(QTreeWidgetItem *node)
     TDirNodeData *nd = NodeData(node);
     if (!nd || nd->Listed)
         return;
+    m_probeWaiting.remove(node);
     DeleteChildren(node);
     nd->Listed = true;
 
@@ -174,9 +177,47 @@ void TDirTree::ListSubfolders(QTreeWidgetItem *node)
         children.append(child);
     }
     node->addChildren(children);
-    // One level ahead, so that only folders with subfolders show an expand button.
-    for (QTreeWidgetItem *child : std::as_const(children))
+    // One level ahead, so that only folders with subfolders show an expand button. Probing opens every
+    // child, which a folder with thousands of subfolders (or one on a slow server) cannot afford at once: the
+    // first few are probed now, the others keep an expand button and are probed in steps from the event loop.
+    constexpr int kProbeAtOnce = 64;
+    constexpr qint64 kProbeAtOnceMs = 50;
+    QElapsedTimer clock;
+    clock.start();
+    for (qsizetype i = 0; i < children.size(); ++i) {
+        if (i < kProbeAtOnce && clock.elapsed() < kProbeAtOnceMs) {
+            ProbeSubfolders(children.at(i));
+        } else {
+            AddPlaceholder(children.at(i));
+            QueueProbe(children.at(i));
+        }
+    }
+}
+
+void TDirTree::AddNewSubfolders(QTreeWidgetItem *node)
+{
+    TDirNodeData *nd = NodeData(node);
+    if (!nd || !nd->Listed)
+        return;
+    QSet<QString> known;
+    for (int i = 0; i < node->childCount(); ++i) {
+        if (const TDirNodeData *child = NodeData(node->child(i)))
+            known.insert(child->Path);
+    }
+    EnumerateSubfolders(nd->Path, nd->UserData, [&](const QString &name, void *userData) {
+        const QString path = nd->Path + name + u'/';
+        if (known.contains(path))
+            return true;
+        int index = 0;
+        while (index < node->childCount() && NameLess(node->child(index)->text(0), name))
+            ++index;
+        QTreeWidgetItem *child = NewFolderNode(path, name, userData);
+        SetOverlay(child);
+        SetIcons(child, nullptr);
+        node->insertChild(index, child);
         ProbeSubfolders(child);
+        return true;
+    });
 }
 
 void TDirTree::ProbeSubfolders(QTreeWidgetItem *node)
@@ -191,6 +232,49 @@ void TDirTree::ProbeSubfolders(QTreeWidgetItem *node)
     });
     if (any)
         AddPlaceholder(node);
+}
+
+void TDirTree::QueueProbe(QTreeWidgetItem *node)
+{
+    m_probeQueue.append(node);
+    m_probeWaiting.insert(node);
+    if (!m_probeStepPosted) {
+        m_probeStepPosted = true;
+        QTimer::singleShot(0, this, &TDirTree::ProbeStep);
+    }
+}
+
+void TDirTree::ProbeStep()
+{
+    m_probeStepPosted = false;
+    if (m_destroying)
+        return;
+    // A short slice at a time, so that the window keeps answering between steps.
+    constexpr qint64 kStepMs = 10;
+    QElapsedTimer clock;
+    clock.start();
+    qsizetype done = 0;
+    while (done < m_probeQueue.size() && clock.elapsed() < kStepMs) {
+        QTreeWidgetItem *node = m_probeQueue.at(done++);
+        // A node opened meanwhile was listed; a deleted one left the set.
+        if (!m_probeWaiting.remove(node))
+            continue;
+        const TDirNodeData *nd = NodeData(node);
+        bool any = false;
+        EnumerateSubfolders(nd->Path, nd->UserData, [&](const QString &, void *) {
+            any = true;
+            return false;
+        });
+        if (!any && !nd->Listed)
+            DeleteChildren(node);  // the expand button goes
+    }
+    m_probeQueue.remove(0, done);
+    if (m_probeWaiting.isEmpty())
+        m_probeQueue.clear();
+    if (!m_probeQueue.isEmpty() && !m_probeStepPosted) {
+        m_probeStepPosted = true;
+        QTimer::singleShot(0, this, &TDirTree::ProbeStep);
+    }
 }
 
 // ---- Icons and the share overlay
@@ -263,6 +347,7 @@ void TDirTree::DeleteNode(QTreeWidgetItem *node)
         static_cast<TDirNode *>(node)->Data.reset();
     if (m_dropTarget == node)
         m_dropTarget = nullptr;
+    m_probeWaiting.remove(node);
     if (OnDeleteItem)
         OnDeleteItem(this, node);
     delete node;

@@ -1,9 +1,14 @@
 #include "widgets/FileListBox.h"
 
+#include "widgets/DirPaths.h"
+
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QRegularExpression>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -51,8 +56,9 @@ QStringList TFileListBox::Matching(const QStringList &names, const QString &mask
 
 bool TFileListBox::SetDirectory(const QString &folder)
 {
-    const QFileInfo info(folder);
-    const bool ok = !folder.isEmpty() && info.isDir() && info.isReadable();
+    // Through the byte form of the name, so that a folder whose name is not valid UTF-8 is listed too.
+    const QByteArray native = dirpaths::EncodeName(folder);
+    const bool ok = !folder.isEmpty() && dirpaths::IsFolder(folder) && ::access(native.constData(), R_OK | X_OK) == 0;
     m_directory = ok ? folder : QString();
     Update();
     return ok;
@@ -69,7 +75,13 @@ void TFileListBox::Update()
     clear();
     if (m_directory.isEmpty())
         return;
-    const QStringList names = QDir(m_directory).entryList(QDir::Files | QDir::Hidden, QDir::NoSort);
+    QStringList names;
+    const QString folder = dirpaths::WithTrailingSlash(m_directory);
+    for (const QString &name : dirpaths::EntryNames(folder)) {
+        struct stat info {};
+        if (::stat(dirpaths::EncodeName(folder + name).constData(), &info) == 0 && S_ISREG(info.st_mode))
+            names.append(name);
+    }
     static const QFileIconProvider provider;
     const QIcon icon = provider.icon(QFileIconProvider::File);
     for (const QString &name : Matching(names, m_mask)) {

@@ -6,6 +6,12 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QUrl>
+
+#include <unistd.h>
+
+#include <algorithm>
 
 #include <functional>
 
@@ -153,6 +159,9 @@ QString DriveCaption(const DriveInfo &drive)
 {
     if (drive.Type == TDriveType::drtRemovable || drive.Type == TDriveType::drtRemote)
         return DriveDisplayName(drive);
+    // Without a label the mount point alone: "/" rather than " (/)".
+    if (drive.Label.isEmpty())
+        return drive.MountPoint;
     return drive.Label + u" ("_qs + drive.MountPoint + u')';
 }
 
@@ -245,6 +254,44 @@ MountSnapshot SnapshotOf(const QList<MountEntry> &entries, const QString &home, 
     return snapshot;
 }
 
+QList<DriveInfo> GvfsDrives(const QString &gvfsFolder, const QStringList &names)
+{
+    QList<DriveInfo> drives;
+    const QString folder = QDir::cleanPath(gvfsFolder);
+    for (const QString &name : names) {
+        const qsizetype colon = name.indexOf(u':');
+        if (colon <= 0)
+            continue;
+        const QString scheme = name.left(colon);
+        QHash<QString, QString> fields;
+        for (const QString &pair : name.mid(colon + 1).split(u',', Qt::SkipEmptyParts)) {
+            const qsizetype eq = pair.indexOf(u'=');
+            if (eq > 0)
+                fields.insert(pair.left(eq), QUrl::fromPercentEncoding(pair.mid(eq + 1).toUtf8()));
+        }
+        const QString host = fields.value(u"server"_qs, fields.value(u"host"_qs));
+        const QString share = fields.value(u"share"_qs, fields.value(u"volume"_qs));
+        DriveInfo drive;
+        drive.Root = folder + u'/' + name + u'/';
+        drive.MountPoint = folder + u'/' + name;
+        static const QSet<QString> devices = {u"mtp"_qs, u"gphoto2"_qs, u"afc"_qs};
+        if (devices.contains(scheme)) {
+            drive.Type = TDriveType::drtRemovable;
+            drive.Label = host.isEmpty() ? name : host;
+            drive.Source = name;
+        } else {
+            drive.Type = TDriveType::drtRemote;
+            drive.Label = share.isEmpty() ? host : share;
+            if (scheme == u"smb-share")
+                drive.Source = u"//"_qs + host + u'/' + share;
+            else
+                drive.Source = scheme + u"://"_qs + host + (share.isEmpty() ? QString() : u'/' + share);
+        }
+        drives.append(drive);
+    }
+    return drives;
+}
+
 QString MountSource::HomeFolder() const
 {
     return Home.isEmpty() ? QDir::homePath() : Home;
@@ -257,6 +304,24 @@ MountSnapshot MountSource::Read() const
     if (file.open(QIODevice::ReadOnly))
         entries = ParseMountInfo(file.readAll());
     const QString labels = ByLabelFolder;
-    return SnapshotOf(entries, HomeFolder(), DriveFolders,
-                      [labels](const MountEntry &entry) { return LabelFromFolder(labels, entry.Source); });
+    MountSnapshot snapshot = SnapshotOf(entries, HomeFolder(), DriveFolders, [labels](const MountEntry &entry) {
+        return LabelFromFolder(labels, entry.Source);
+    });
+    // The desktop's mounts, while its file system is mounted (its folder lists the mounts without touching
+    // any of them).
+    const QString gvfs = QDir::cleanPath(GvfsFolder.isEmpty() ? u"/run/user/"_qs + QString::number(::getuid()) + u"/gvfs"_qs
+                                                              : GvfsFolder);
+    const bool mounted = std::any_of(entries.begin(), entries.end(), [&](const MountEntry &e) {
+        return e.MountPoint == gvfs;
+    });
+    if (mounted) {
+        for (const DriveInfo &drive : GvfsDrives(gvfs, dirpaths::EntryNames(gvfs))) {
+            const bool known = std::any_of(snapshot.Drives.begin(), snapshot.Drives.end(),
+                                           [&](const DriveInfo &d) { return d.Root == drive.Root; });
+            if (!known)
+                snapshot.Drives.append(drive);
+        }
+        std::stable_sort(snapshot.Drives.begin(), snapshot.Drives.end(), DriveLess);
+    }
+    return snapshot;
 }

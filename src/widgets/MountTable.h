@@ -53,8 +53,8 @@ struct DriveInfo {
     bool IsHome = false;
 };
 
-// Caption of a drive whose volume could be read: the label, " (", the mount point, ")"; for removable and
-// network drives their display name. An empty label gives a caption that starts with the blank.
+// Caption of a drive whose volume could be read: the label, " (", the mount point, ")", or the mount point
+// alone when there is no label; for removable and network drives their display name.
 QString DriveCaption(const DriveInfo &drive);
 // Caption of a drive whose volume could not be read: "(", the mount point, ")"; for removable and network
 // drives their display name.
@@ -72,12 +72,21 @@ struct MountSnapshot {
     QSet<QString> SystemFolders;  // mount points of kernel file systems, each with a trailing "/"
 };
 
+// The drives of the desktop's own mounts: a file manager mounts network shares, phones and cameras through one
+// FUSE file system at /run/user/<uid>/gvfs, with one folder per mount named like
+// "smb-share:server=nas,share=music" or "mtp:host=Phone". Each such folder is a drive: network shares are
+// remote (their source shown as //server/share or scheme://host), phones and cameras removable.
+QList<DriveInfo> GvfsDrives(const QString &gvfsFolder, const QStringList &names);
+
 // Where the mount table and the labels are read. Tests point these at folders of their own.
 struct MountSource {
     QString MountInfoPath = QStringLiteral("/proc/self/mountinfo");
     QString ByLabelFolder = QStringLiteral("/dev/disk/by-label");
     QStringList DriveFolders = {QStringLiteral("/media"), QStringLiteral("/mnt"), QStringLiteral("/run/media")};
     QString Home;  // the home folder; empty: the user's home folder
+    // The desktop's mount folder (see GvfsDrives); empty: /run/user/<uid>/gvfs. Its folders are drives while
+    // a file system is mounted there.
+    QString GvfsFolder;
 
     QString HomeFolder() const;
     // Reads the mount table and the labels. A table that cannot be read gives the root drive alone.

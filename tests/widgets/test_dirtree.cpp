@@ -4,6 +4,7 @@
 // noticed on selection.
 
 #include "widgets/DirTree.h"
+#include "widgets/FileListBox.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -12,9 +13,17 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QElapsedTimer>
+#include <QScopeGuard>
+#include <QTimer>
 #include <QUrl>
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 namespace {
 
@@ -471,6 +480,149 @@ private Q_SLOTS:
         m_serials.insert(m_home, -1);
         tree->SelectPath(m_home + "Music");
         QCOMPARE(home->text(0), "(" + m_home.chopped(1) + ")");
+    }
+
+    // What must never freeze the program: "*" through a link back to its own folder and across the real root
+    // file system, and a folder with ten thousand subfolders.
+    void bigTreesNeverFreezeTheControl()
+    {
+        const QString zone = m_home + "Zone/";
+        const auto cleanup = qScopeGuard([&] { std::filesystem::remove_all(QFile::encodeName(zone).constData()); });
+        MakeFolders({"Zone/Loop/a/b"});
+        QVERIFY(QFile::link(m_home + "Zone/Loop", m_home + "Zone/Loop/a/b/back"));
+        auto tree = NewTree();
+        tree->ReadDrives();
+        tree->SelectPath(zone + "Loop");
+        QTest::keyClick(tree.get(), Qt::Key_Asterisk);  // the tree view's own "*" never ends here
+        QTreeWidgetItem *b = tree->currentItem()->child(0)->child(0);
+        QCOMPARE(tree->NodeData(b)->Path, zone + "Loop/a/b/");
+        QVERIFY(b->isExpanded());
+        QTreeWidgetItem *back = Child(b, "back");
+        QVERIFY(back);
+        QVERIFY(!tree->NodeData(back)->Listed);  // shown, but not gone into again
+        QVERIFY(!back->isExpanded());
+
+        // From the real root: never into /proc (another file system), and done within the bounds.
+        QTreeWidgetItem *root = tree->DriveNode("/");
+        QElapsedTimer clock;
+        clock.start();
+        const int opened = tree->ExpandAll(root);
+        QVERIFY(opened >= 1 && opened <= TDirTree::ExpandAllLimit);
+        QVERIFY2(clock.elapsed() < (TDirTree::ExpandAllSeconds + 10) * 1000, qPrintable(QString::number(clock.elapsed())));
+        QTreeWidgetItem *proc = Child(root, "proc");
+        QVERIFY(proc);
+        QVERIFY(!tree->NodeData(proc)->Listed);
+
+        // Ten thousand subfolders, one with a subfolder of its own near the end (in memory where there is a
+        // tmpfs, so that making them is quick). Every open of a folder is counted through the owner's
+        // enumeration, which reads the real folders.
+        QTemporaryDir bigDir(QDir("/dev/shm").exists() ? QString("/dev/shm/dirtree-XXXXXX") : zone + "big-XXXXXX");
+        QVERIFY(bigDir.isValid());
+        const QString bigPath = bigDir.path() + '/';
+        for (int i = 0; i < 10000; ++i)
+            QVERIFY(QDir().mkdir(bigPath + QString("d%1").arg(i, 5, 10, QChar('0'))));
+        QVERIFY(QDir().mkpath(bigPath + "d09998/inner"));
+        int opens = 0;
+        tree->OnFindDir = [&](TDirTree *, const QString &path, TDirRec &rec, int &result, bool first) {
+            if (first) {
+                ++opens;
+                rec.FindHandle = ::opendir(QFile::encodeName(path).constData());
+            }
+            result = 1;
+            while (const dirent *entry = rec.FindHandle ? ::readdir(rec.FindHandle) : nullptr) {
+                rec.Name = QFile::decodeName(entry->d_name);
+                rec.Attr = entry->d_type == DT_DIR ? DirAttr::Directory : 0u;
+                result = 0;
+                break;
+            }
+        };
+        tree->ReadDrives();
+        tree->SelectPath(bigPath);
+        QTreeWidgetItem *big = tree->currentItem();
+        QCOMPARE(tree->NodeData(big)->Path, bigPath);
+        opens = 0;
+        big->setExpanded(true);
+        QCOMPARE(big->childCount(), 10000);
+        QVERIFY2(opens < 200, qPrintable(QString::number(opens)));  // not every subfolder at once
+        bool answeredMeanwhile = false;
+        QTimer::singleShot(0, [&] { answeredMeanwhile = tree->ProbesPending(); });
+        QTRY_VERIFY_WITH_TIMEOUT(!tree->ProbesPending(), 60000);
+        QVERIFY(answeredMeanwhile);  // the event loop ran between the steps
+        QVERIFY(OnlyPlaceholder(Child(big, "d09998")));
+        QCOMPARE(Child(big, "d09999")->childCount(), 0);
+        QCOMPARE(Child(big, "d00000")->childCount(), 0);
+        QCOMPARE(opens, 1 + 10000);  // the folder itself, then each subfolder once
+
+        // The same with the control's own enumeration: correct once the steps are done.
+        tree->OnFindDir = nullptr;
+        tree->ReadDrives();
+        tree->SelectPath(bigPath);
+        tree->currentItem()->setExpanded(true);
+        QTRY_VERIFY_WITH_TIMEOUT(!tree->ProbesPending(), 60000);
+        QVERIFY(OnlyPlaceholder(Child(tree->currentItem(), "d09998")));
+        QCOMPARE(Child(tree->currentItem(), "d09997")->childCount(), 0);
+    }
+
+    // Names that are not UTF-8, the root's caption, the desktop's network and phone mounts, and drives that
+    // are not touched until they are opened.
+    void linuxNamesAndMountsAreShownAsTheyAre()
+    {
+        const QString zone = m_home + "Zone/";
+        const auto cleanup = qScopeGuard([&] { std::filesystem::remove_all(QFile::encodeName(zone).constData()); });
+        MakeFolders({"Zone"});
+        const QByteArray odd = QFile::encodeName(zone) + "Caf\xe9";  // Latin-1, not UTF-8
+        QVERIFY(::mkdir(odd.constData(), 0755) == 0);
+        QVERIFY(::mkdir((odd + "/inside").constData(), 0755) == 0);
+        QVERIFY(::close(::open((odd + "/song.mp3").constData(), O_CREAT | O_WRONLY, 0644)) == 0);
+
+        QTemporaryDir gvfs;
+        QVERIFY(QDir().mkpath(gvfs.filePath("smb-share:server=nas,share=music")));
+        QVERIFY(QDir().mkpath(gvfs.filePath("mtp:host=Phone/Card")));
+        QFile mountinfo(m_dir.filePath("mountinfo-gvfs"));
+        QVERIFY(mountinfo.open(QIODevice::WriteOnly));
+        mountinfo.write("26 1 254:0 / / rw - ext4 /dev/vda rw\n");
+        mountinfo.write("40 26 0:50 / " + QFile::encodeName(gvfs.path()) + " rw - fuse.gvfsd-fuse gvfsd-fuse rw\n");
+        mountinfo.close();
+        TDirTree::Platform platform = Platform();
+        platform.Mounts.MountInfoPath = mountinfo.fileName();
+        platform.Mounts.GvfsFolder = gvfs.path();
+        TDirTree tree(platform);
+        tree.SetReadOnStart(false);
+        tree.Reload();  // nothing selected yet: a local disk is chosen, not the last drive
+        QVERIFY(!tree.SelectedPath().startsWith(gvfs.path()));
+        QVERIFY(tree.currentItem());
+
+        QCOMPARE(tree.DriveNode("/")->text(0), QString("/"));
+        const QString share = gvfs.filePath("smb-share:server=nas,share=music/");
+        QTreeWidgetItem *shareNode = tree.DriveNode(share);
+        QVERIFY(shareNode);
+        QCOMPARE(shareNode->text(0), "//nas/music (" + share.chopped(1) + ")");
+        QTreeWidgetItem *phone = tree.DriveNode(gvfs.filePath("mtp:host=Phone/"));
+        QVERIFY(phone);
+        QVERIFY(phone->text(0).startsWith("Phone ("));
+        // Neither was looked at: no volume read, an expand button without listing (the share is empty).
+        QCOMPARE(tree.VolumeSerial(share), 0);
+        QCOMPARE(tree.VolumeSerial(gvfs.filePath("mtp:host=Phone/")), 0);
+        QVERIFY(OnlyPlaceholder(shareNode));
+        phone->setExpanded(true);
+        QCOMPARE(Captions(phone), QStringList{"Card"});
+
+        tree.SelectPath(zone);
+        QTreeWidgetItem *zoneNode = tree.currentItem();
+        zoneNode->setExpanded(true);
+        QCOMPARE(zoneNode->childCount(), 1);
+        QTreeWidgetItem *cafe = zoneNode->child(0);
+        QVERIFY(cafe->text(0).startsWith("Caf"));
+        QVERIFY(OnlyPlaceholder(cafe));  // its subfolder was found
+        cafe->setExpanded(true);
+        QCOMPARE(Captions(cafe), QStringList{"inside"});
+        const QString cafePath = tree.NodeData(cafe)->Path;
+        tree.SelectPath(cafePath + "inside");
+        QCOMPARE(tree.SelectedPath(), cafePath + "inside/");
+        TFileListBox files;
+        QVERIFY(files.SetDirectory(cafePath));
+        QCOMPARE(files.count(), 1);
+        QCOMPARE(files.item(0)->text(), QString("song.mp3"));
     }
 };
 

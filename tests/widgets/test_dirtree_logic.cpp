@@ -178,7 +178,7 @@ private Q_SLOTS:
         QCOMPARE(Find(snapshot, "/mnt/fuse/")->Type, TDriveType::drtUnknown);
         QCOMPARE(snapshot.SystemFolders, (QSet<QString>{"/proc/", "/mnt/disk/proc/"}));
 
-        QCOMPARE(DriveCaption(*Find(snapshot, "/")), QString(" (/)"));
+        QCOMPARE(DriveCaption(*Find(snapshot, "/")), QString("/"));  // no label: the mount point alone
         QCOMPARE(UnreadableDriveCaption(*Find(snapshot, "/mnt/disk/")), QString("(/mnt/disk)"));
         QCOMPARE(DriveCaption(*Find(snapshot, "/home/ann/")), QString("Home (/home/ann)"));
         QCOMPARE(DriveCaption(*Find(snapshot, "/run/media/ann/STICK/")), QString("STICK (/run/media/ann/STICK)"));

@@ -519,6 +519,38 @@ private Q_SLOTS:
         QVERIFY(Tform_main::ClickMenuItem(form_main->pop_managelibrary));
         QVERIFY(form_manage->isVisible());
     }
+
+    void theFolderTreeIsKeptBetweenShowsAndHidesDotFolders()
+    {
+        ShowManager();
+        TDirTree *tree = form_manage->dirtree;
+        QTreeWidgetItem *root = tree->DriveNode("/");
+        QVERIFY(root);
+        QCOMPARE(tree->SelectedPath(), m_lib);
+        form_manage->hide();
+
+        // Another library folder, made after the tree was read: found in the kept tree.
+        const QString other = m_dir->filePath("Other Lib/");
+        QVERIFY(QDir().mkpath(other) && QDir().mkpath(m_dir->filePath(".cache/x")));
+        Put(other + "setlib.dat", Lines({"Funk"}));
+        form_main->settings.Options.libraryfolder = other;
+        ShowManager();
+        QCOMPARE(tree->DriveNode("/"), root);  // not rebuilt
+        QCOMPARE(tree->SelectedPath(), other);
+        QCOMPARE(Items(form_manage->listbox_set), QStringList{"Funk"});
+
+        QTreeWidgetItem *folder = tree->currentItem()->parent();
+        QStringList names;
+        for (int i = 0; i < folder->childCount(); ++i)
+            names.append(folder->child(i)->text(0));
+        QCOMPARE(names, (QStringList{"lib", "Music Folder", "Other Lib"}));  // no ".cache"
+
+        QTest::keyClick(tree, Qt::Key_H, Qt::ControlModifier);  // shown on request, the selection kept
+        QCOMPARE(tree->SelectedPath(), other);
+        folder = tree->currentItem()->parent();
+        folder->setExpanded(true);
+        QCOMPARE(folder->child(0)->text(0), QString(".cache"));
+    }
 };
 
 QTEST_MAIN(TestFormManage)
