@@ -2,10 +2,13 @@
 // does the real start-up once the loop runs.
 
 #include "app/window/AppWindows.h"
+#include "app/mpris/Mpris.h"
 #include "app/window/form_main.h"
 
 #include <QApplication>
 #include <QTimer>
+
+#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -15,8 +18,12 @@ int main(int argc, char *argv[])
     CreateAppWindows();
     form_main->CommandLine = QCoreApplication::arguments().mid(1);
     form_main->timer_start->start();
+    // Media controls on the session bus; without one the program runs without them.
+    auto mpris = std::make_unique<Mpris>(*form_main);
+    mpris->Start();
 
     const int result = QApplication::exec();
+    mpris.reset();
     DestroyAppWindows();
     return result;
 }

@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <algorithm>
+
 using namespace playback;
 
 NowPlaying::NowPlaying(TXaudioPlayer *player, QObject *parent)
@@ -30,10 +32,15 @@ void NowPlaying::BindPlayerEvents()
     };
     x->OnNotifyInputDuration = [this](TXaudioPlayer *, uint32_t duration) { InputDuration(duration); };
     x->OnNotifyPlayerState = [this](TXaudioPlayer *, int32_t state) { PlayerState(state); };
-    // The stream title has no event of its own: it is picked from the messages, which come first.
+    // The stream title has no event of its own, and the volume events belong to the audio settings window:
+    // both are picked from the messages, which come first.
     x->OnNotifyMessage = [this](TXaudioPlayer *, const XA_Message &msg) {
         if (msg.code == kStreamTitleCode)
             StreamTitleReport(QString::fromStdString(msg.text(4)));
+        else if (msg.code == XA_MSG_NOTIFY_OUTPUT_VOLUME)
+            VolumeReport(msg.u8(6), msg.u8(5), msg.u8(4));  // master, PCM level, balance in the record
+        else if (msg.code == XA_MSG_NOTIFY_OUTPUT_MASTER_LEVEL)
+            VolumeReport(-1, -1, msg.u8(4));
     };
 }
 
@@ -73,6 +80,12 @@ void NowPlaying::Stop()
 void NowPlaying::Seek(quint32 offset, quint32 range)
 {
     m_player->InputSeek(offset, range);
+}
+
+void NowPlaying::SetMasterLevel(int level)
+{
+    m_player->SetOutputVolume(static_cast<uint8_t>(m_balance), static_cast<uint8_t>(m_pcm),
+                              static_cast<uint8_t>(std::clamp(level, 0, 100)));
 }
 
 // ---- The player's reports ----------------------------------------------------------------------------------
@@ -143,6 +156,18 @@ void NowPlaying::StreamTitleReport(const QString &title)
         return;
     m_streamTitle = title;
     Q_EMIT displayTitleChanged(DisplayTitle());
+}
+
+void NowPlaying::VolumeReport(int balance, int pcm, int master)
+{
+    if (balance >= 0)
+        m_balance = balance;
+    if (pcm >= 0)
+        m_pcm = pcm;
+    if (master < 0 || master == m_master)
+        return;
+    m_master = master;
+    Q_EMIT masterLevelChanged(master);
 }
 
 // ---- Texts and icons ---------------------------------------------------------------------------------------

@@ -48,6 +48,8 @@ public:
     void Stop();
     // Moves to `offset` of `range` steps.
     void Seek(quint32 offset, quint32 range);
+    // Sets the output's master level (0..100), keeping balance and PCM level as last reported.
+    void SetMasterLevel(int level);
 
     // ---- The player's reports, as BindPlayerEvents delivers them (the main window's handlers forward here).
     void InputState(qint32 state);
@@ -59,6 +61,8 @@ public:
     void PlayerState(qint32 state);
     // A stream's title; an empty one, or the same again, changes nothing.
     void StreamTitleReport(const QString &title);
+    // The output's levels (each 0..100; a negative one is not reported).
+    void VolumeReport(int balance, int pcm, int master);
 
     // ---- State.
     bool SongOpened() const { return m_songOpened; }
@@ -87,6 +91,8 @@ public:
     quint32 PositionRange() const { return m_positionRange; }
     // The transport commands' enabling as the player's reports left it.
     playback::TransportEnabling Enabling() const { return m_enabling; }
+    // The output's levels as last reported (0..100); -1 until the player reported its volume.
+    int MasterLevel() const { return m_master; }
     // The tray tip for the current state: the shown title and the state, at most maxLength characters.
     QString Tip(int maxLength) const;
 
@@ -113,6 +119,8 @@ Q_SIGNALS:
     void displayTitleChanged(const QString &title);
     // A text for an error box.
     void errorToShow(const QString &text);
+    // The output's master level (0..100) changed.
+    void masterLevelChanged(int level);
 
 private:
     TXaudioPlayer *m_player;
@@ -131,4 +139,7 @@ private:
     QString m_timeText;
     playback::TransportEnabling m_enabling;
     QStringList m_iconFailuresReported;
+    int m_balance = 50;
+    int m_pcm = 100;
+    int m_master = -1;
 };
