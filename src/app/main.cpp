@@ -3,6 +3,7 @@
 
 #include "app/window/AppWindows.h"
 #include "app/mpris/Mpris.h"
+#include "app/notify/DesktopNotifications.h"
 #include "app/window/form_main.h"
 
 #include <QApplication>
@@ -21,8 +22,14 @@ int main(int argc, char *argv[])
     // Media controls on the session bus; without one the program runs without them.
     auto mpris = std::make_unique<Mpris>(*form_main);
     mpris->Start();
+    auto notifications = std::make_unique<DesktopNotifications>(form_main->nowPlaying);
+    form_main->ShowDesktopNotification = [&notifications](int milliseconds) {
+        return notifications->Show(milliseconds);
+    };
 
     const int result = QApplication::exec();
+    form_main->ShowDesktopNotification = nullptr;
+    notifications.reset();
     mpris.reset();
     DestroyAppWindows();
     return result;

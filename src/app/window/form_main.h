@@ -21,6 +21,7 @@
 #include <QSystemTrayIcon>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <QWidget>
 
@@ -311,6 +312,9 @@ public:
     // Forced for "Show Mini-Info", its hotkey and the next and previous song commands; not forced when
     // playing starts and on rewind and fast forward, which show it only when it is to show on every change.
     void ShowMiniInfo(bool forced);
+    // Shows the mini-info as a desktop notification for `milliseconds`; false when there is no notification
+    // service (the popup shows instead). Set by whoever offers the desktop's notifications; empty: none.
+    std::function<bool(int milliseconds)> ShowDesktopNotification;
 
     // ---- Audio settings (src/audio/main_audio.cpp): the player's reports of its output and codec settings
     // move the audio settings window's controls, and nothing is sent back. BindAudioEvents binds the
