@@ -47,6 +47,11 @@ pc position 30
 at_thirty() { awk -v p="$(pc position)" 'BEGIN { exit !(p >= 29.5 && p < 35) }'; }
 wait_until 5 at_thirty || fail "the jump to 30 s did not land (position $(pc position))"
 
+# The volume is the output's master level.
+pc volume 0.4
+volume_is() { awk -v v="$(pc volume)" 'BEGIN { exit !(v > 0.395 && v < 0.405) }'; }
+wait_until 5 volume_is || fail "the volume did not become 0.4 (got $(pc volume))"
+
 pc next
 wait_until 10 title_is Second || fail "next did not reach the second song (title: $(pc metadata xesam:title))"
 wait_until 10 status_is Playing || fail "the second song does not play"

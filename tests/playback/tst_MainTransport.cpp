@@ -392,6 +392,37 @@ private Q_SLOTS:
         QCOMPARE(m_answers->texts(), QStringList());
     }
 
+    void streamTitleShowsInTheTitleLineAndTip()
+    {
+        using playback::TreeNodeStateIndex;
+        auto *set = new QTreeWidgetItem(m_form->treeview_songlibrary, {"Radio"});
+        auto *song = new QTreeWidgetItem(set, {"Station"});
+        if (!library::TreeMarks::Of(m_form->treeview_songlibrary))
+            new library::TreeMarks(m_form->treeview_songlibrary, playback::kTreeStateIndexRole);
+        m_form->settings.Options.autoplayonopen = false;
+        m_form->OpenMP3(m_song, "Radio", "Station");
+        Sync();
+
+        // The stream's title arrives as a message of its own; the line and the tip show it.
+        TXaudioPlayer *x = m_form->xaudio;
+        XA_Message title;
+        title.code = NowPlaying::kStreamTitleCode;
+        title.set_text(4, "Live Tune");
+        x->OnNotifyMessage(x, title);
+        QCOMPARE(m_form->label_songtitle->text(), QStringLiteral("Live Tune"));
+        m_form->xaudioNotifyPlayerState(x, 2);
+        QCOMPARE(m_form->TrayIcon()->toolTip(), QStringLiteral("Live Tune - DAK-MP3 - Paused"));
+        // The library marks keep to the library title.
+        QCOMPARE(TreeNodeStateIndex(song), 2);
+        QCOMPARE(m_form->nowPlaying->ApplicationTitle(), QStringLiteral("Station - DAK-MP3"));
+
+        // The next input starts with its own title again.
+        m_form->OpenMP3(m_song, "Radio", "Other");
+        QCOMPARE(m_form->label_songtitle->text(), QStringLiteral("Other"));
+        Sync();
+        QCOMPARE(m_answers->texts(), QStringList());
+    }
+
     void brokenStateIconIsReportedOnceAndTheDisplayGoesOn()
     {
         QTemporaryDir icons;
