@@ -39,6 +39,7 @@ TrackInfo::TrackInfo(NowPlaying *now, QObject *parent)
         if (tags.track != m_number)
             return;  // read for a track before the current one
         m_tags = tags;
+        m_reading = false;
         Q_EMIT changed();
     });
 }
@@ -61,6 +62,7 @@ void TrackInfo::Opened(const QString &fileName)
 {
     ++m_number;
     m_tags = {};
+    m_reading = !IsStream(fileName);
     if (IsStream(fileName)) {
         m_url = fileName;
         m_fallbackTitle = fileName;

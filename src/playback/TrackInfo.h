@@ -34,8 +34,8 @@ public:
     QString Url() const { return m_url; }
     // Microseconds; 0 while unknown.
     qint64 LengthUs() const;
-    // Whether the tag read of the current track is still running.
-    bool ReadingTags() const { return m_watcher.isRunning(); }
+    // Whether the tags of the current track are still to come.
+    bool ReadingTags() const { return m_reading; }
 
     // The tag of a local file (ID3v2 before ID3v1, as TagLib merges them); empty fields where there is none.
     static Tags ReadTags(const QString &path);
@@ -52,5 +52,6 @@ private:
     QString m_url;
     QString m_fallbackTitle;  // the file name, or the stream's address
     Tags m_tags;
+    bool m_reading = false;
     QFutureWatcher<Tags> m_watcher;
 };

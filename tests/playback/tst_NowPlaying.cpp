@@ -3,6 +3,7 @@
 // broken state icon, and a stream's own title arriving as a message.
 
 #include "playback/NowPlaying.h"
+#include "playback/TrackInfo.h"
 #include "playback/XaudioPlayer.h"
 #include "tools/fixtures.h"
 
@@ -11,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <memory>
 
@@ -140,6 +142,56 @@ private Q_SLOTS:
         QCOMPARE(enabling.last(), QVariantList({false, false, false, false}));
         QVERIFY(!m_now->Playing());
         QCOMPARE(m_now->ApplicationTitle(), QStringLiteral("Song A - DAK-MP3"));  // no title, no change
+
+        // The master level is set with the other levels kept, and reported back.
+        QSignalSpy levels(m_now.get(), &NowPlaying::masterLevelChanged);
+        m_now->SetMasterLevel(30);
+        Sync();
+        QCOMPARE(m_now->MasterLevel(), 30);
+        QCOMPARE(levels.count(), 1);
+        QCOMPARE(levels.first().first().toInt(), 30);
+    }
+
+    // What the desktop is told about a track: the library title and set; for a file outside the library the
+    // tag's title, artist and album, read on a worker thread; else the file name; never the no-title text.
+    void trackTitlesFollowTheTagRule()
+    {
+        testtools::Fixtures fixtures(m_dir.path());
+        testtools::Mp3Options tagged;
+        tagged.id3v2 = true;
+        tagged.title = QStringLiteral("Tagged Tune");
+        tagged.artist = QStringLiteral("Some Artist");
+        tagged.album = QStringLiteral("Some Album");
+        const QString taggedFile = fixtures.mp3("tagged.mp3", testtools::Tone{.seconds = 1.0}, tagged);
+        QVERIFY2(!taggedFile.isEmpty(), qPrintable(fixtures.error()));
+
+        TrackInfo track(m_now.get());
+        QSignalSpy changed(&track, &TrackInfo::changed);
+        m_now->AutoplayOnOpen = [] { return false; };
+
+        m_now->Open(taggedFile, kSetUnknown, kTitleUnknown);
+        QCOMPARE(track.Number(), 1u);
+        QTRY_VERIFY_WITH_TIMEOUT(!track.ReadingTags() && track.Title() == QStringLiteral("Tagged Tune"), 10000);
+        QCOMPARE(track.Artist(), QStringLiteral("Some Artist"));
+        QCOMPARE(track.Album(), QStringLiteral("Some Album"));
+        QCOMPARE(track.Url(), QUrl::fromLocalFile(taggedFile).toString());
+        QVERIFY(changed.count() >= 2);  // opened, then the tags
+
+        // The library's title and set come before the tag's.
+        m_now->Open(taggedFile, QStringLiteral("Set A"), QStringLiteral("Song A"));
+        QTRY_VERIFY_WITH_TIMEOUT(!track.ReadingTags(), 10000);
+        QCOMPARE(track.Title(), QStringLiteral("Song A"));
+        QCOMPARE(track.Album(), QStringLiteral("Set A"));
+        QCOMPARE(track.Artist(), QStringLiteral("Some Artist"));
+
+        // No tag, no library title: the file name.
+        m_now->Open(m_song, kSetUnknown, kTitleUnknown);
+        QTRY_VERIFY_WITH_TIMEOUT(!track.ReadingTags(), 10000);
+        QCOMPARE(track.Title(), QStringLiteral("song.mp3"));
+        QCOMPARE(track.Artist(), QString());
+        QCOMPARE(track.Album(), QString());
+        Sync();
+        QCOMPARE(track.LengthUs(), 2000000);
     }
 
     // The state icon's file is told to the listener; one that cannot be read is reported once per file.
