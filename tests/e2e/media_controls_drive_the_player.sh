@@ -33,7 +33,15 @@ length=$(pc metadata mpris:length)
 [ "$length" -ge 39000000 ] && [ "$length" -le 41000000 ] || fail "length is $length µs, not 40 s"
 wait_until 10 audible || fail "the song is not heard (RMS $PROBE_RMS)"
 
+# What the player announces by itself, for clients that listen rather than ask.
+gdbus monitor --session --dest org.mpris.MediaPlayer2.dakmp3 >"$E2E_DIR/signals.log" 2>&1 &
+monitor=$!
+trap 'kill $monitor 2>/dev/null || true; cleanup' EXIT
+sleep 0.5
+announced() { grep -q "$1" "$E2E_DIR/signals.log"; }
+
 pc play-pause
+wait_until 5 announced "'PlaybackStatus': <'Paused'>" || fail "the pause was not announced: $(cat "$E2E_DIR/signals.log")"
 wait_until 10 status_is Paused || fail "play-pause did not pause (status: $(pc status))"
 wait_until 10 silent || fail "still heard while paused (RMS $PROBE_RMS)"
 pc play-pause
@@ -46,6 +54,7 @@ awk -v a="$p1" -v b="$p2" 'BEGIN { exit !(b > a && b < 40) }' || fail "position 
 pc position 30
 at_thirty() { awk -v p="$(pc position)" 'BEGIN { exit !(p >= 29.5 && p < 35) }'; }
 wait_until 5 at_thirty || fail "the jump to 30 s did not land (position $(pc position))"
+wait_until 5 announced "Seeked (int64 30000000,)" || fail "the jump was not announced: $(cat "$E2E_DIR/signals.log")"
 
 # The volume is the output's master level.
 pc volume 0.4
@@ -54,6 +63,7 @@ wait_until 5 volume_is || fail "the volume did not become 0.4 (got $(pc volume))
 
 pc next
 wait_until 10 title_is Second || fail "next did not reach the second song (title: $(pc metadata xesam:title))"
+wait_until 5 announced "'xesam:title': <'Second'>" || fail "the new title was not announced"
 wait_until 10 status_is Playing || fail "the second song does not play"
 
 # A file outside the library: the title, artist and album of its tag.
