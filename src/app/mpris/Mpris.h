@@ -15,6 +15,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <functional>
+
 class NowPlaying;
 class TrackInfo;
 class Tform_main;
