@@ -2,6 +2,8 @@
 // does the real start-up once the loop runs.
 
 #include "app/window/AppWindows.h"
+#include "app/mpris/Mpris.h"
+#include "app/notify/DesktopNotifications.h"
 #include "app/window/form_main.h"
 #include "app/session_end.h"
 
@@ -9,6 +11,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char *argv[])
 {
@@ -26,9 +29,19 @@ int main(int argc, char *argv[])
         if (!failure.isEmpty())
             std::fprintf(stderr, "%s\n", qPrintable(QString(failure).replace(QLatin1Char('\r'), QLatin1Char(' '))));
     });
+    // Media controls on the session bus; without one the program runs without them.
+    auto mpris = std::make_unique<Mpris>(*form_main);
+    mpris->Start();
+    auto notifications = std::make_unique<DesktopNotifications>(form_main->nowPlaying);
+    form_main->ShowDesktopNotification = [&notifications](int milliseconds) {
+        return notifications->Show(milliseconds);
+    };
 
     const int result = QApplication::exec();
     session_end::Disarm();
+    form_main->ShowDesktopNotification = nullptr;
+    notifications.reset();
+    mpris.reset();
     DestroyAppWindows();
     return result;
 }

@@ -27,7 +27,7 @@ Settings defaultSettings(const SettingsDefaults &defaults)
         .LastOpenedLibrarySongTitle = QStringLiteral("Song Title unknown."),
     };
     s.Audio = {.ReleaseOnStop = true, .ReleaseOnPause = false, .ReleaseOnEOF = true, .EnableEqualizer = false};
-    s.MiniInfo = {.ActivateMiniInfo = true, .MiniInfoShowEverytime = false, .MiniInfoTime = 3000};
+    s.MiniInfo = {.ActivateMiniInfo = true, .MiniInfoShowEverytime = false, .MiniInfoTime = 3000, .DesktopNotifications = false};
     s.Hotkeys.SystemWide.fill(false);
     s.Hotkeys.PassToNextProgram.fill(true);
     return s;

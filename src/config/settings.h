@@ -60,6 +60,7 @@ struct SettingsMiniInfo {
     bool ActivateMiniInfo = false;
     bool MiniInfoShowEverytime = false;
     int MiniInfoTime = 0; // milliseconds
+    bool DesktopNotifications = false; // a desktop notification in place of the popup
     bool operator==(const SettingsMiniInfo &) const = default;
 };
 

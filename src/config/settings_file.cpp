@@ -47,6 +47,7 @@ template <typename S, typename F> void visitMiniInfo(S &m, F &&f)
     f(u"MiniInfo", u"ActivateMiniInfo", m.ActivateMiniInfo);
     f(u"MiniInfo", u"MiniInfoShowEverytime", m.MiniInfoShowEverytime);
     f(u"MiniInfo", u"MiniInfoTime", m.MiniInfoTime);
+    f(u"MiniInfo", u"DesktopNotifications", m.DesktopNotifications);
 }
 
 template <typename S, typename F> void visitHotkeys(S &h, F &&f)

@@ -67,6 +67,8 @@ Tform_ConfigureMiniInfo::Tform_ConfigureMiniInfo(QWidget *parent)
                            QStringLiteral("In any case the Mini-Info will only be shown if the main window isn't "
                                           "visible."));
     label_info->setWordWrap(true);
+    checkbox_notification = Make<QCheckBox>(groupbox_miniinfo, "checkbox_notification");
+    checkbox_notification->setText(QStringLiteral("Show it as a desktop notification instead of the popup."));
     label_info->setMinimumWidth(label_info->fontMetrics().horizontalAdvance(QStringLiteral("In any case the Mini-Info")) + 12);
 
     button_ok = Make<QPushButton>(this, "button_ok");
@@ -90,6 +92,7 @@ Tform_ConfigureMiniInfo::Tform_ConfigureMiniInfo(QWidget *parent)
     options->addWidget(radiobutton_only);
     options->addWidget(radiobutton_everytime);
     options->addLayout(seconds);
+    options->addWidget(checkbox_notification);
 
     auto *right = new QVBoxLayout;
     right->addWidget(checkbox_activate);
@@ -155,6 +158,7 @@ void Tform_ConfigureMiniInfo::FormShow()
     else
         radiobutton_only->setChecked(true);
     edit_seconds->setText(miniinfo::SecondsText(settings->MiniInfoTime));
+    checkbox_notification->setChecked(settings->DesktopNotifications);
 }
 
 void Tform_ConfigureMiniInfo::checkbox_activateClick()
@@ -163,7 +167,7 @@ void Tform_ConfigureMiniInfo::checkbox_activateClick()
     for (QWidget *control : {static_cast<QWidget *>(groupbox_miniinfo), static_cast<QWidget *>(radiobutton_only),
                              static_cast<QWidget *>(radiobutton_everytime), static_cast<QWidget *>(label_seconds1),
                              static_cast<QWidget *>(label_seconds2), static_cast<QWidget *>(edit_seconds),
-                             static_cast<QWidget *>(label_info)})
+                             static_cast<QWidget *>(label_info), static_cast<QWidget *>(checkbox_notification)})
         control->setEnabled(on);
 }
 
@@ -182,6 +186,7 @@ void Tform_ConfigureMiniInfo::button_okClick()
     settings->ActivateMiniInfo = checkbox_activate->isChecked();
     settings->MiniInfoShowEverytime = radiobutton_everytime->isChecked();
     settings->MiniInfoTime = *displayTime;
+    settings->DesktopNotifications = checkbox_notification->isChecked();
     close();
 }
 

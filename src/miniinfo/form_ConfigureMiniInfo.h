@@ -1,6 +1,7 @@
 #pragma once
 // The mini-info configuration window: switches the popup on or off, chooses between showing it only on the
-// next- and previous-song commands or on every song change, and sets how many seconds it stays. Shown
+// next- and previous-song commands or on every song change, sets how many seconds it stays, and whether the
+// desktop's notifications show it in place of the program's own popup. Shown
 // without blocking the other windows; "&OK" takes the choices over into the main window's settings, which
 // act at once and reach the configuration file with the other options.
 
@@ -28,6 +29,7 @@ public:
     QLineEdit *edit_seconds = nullptr;
     QLabel *label_seconds2 = nullptr;
     QLabel *label_info = nullptr;
+    QCheckBox *checkbox_notification = nullptr;  // a desktop notification in place of the popup
     QPushButton *button_ok = nullptr;
     QPushButton *button_cancel = nullptr;
 

@@ -14,6 +14,9 @@ void Tform_main::ShowMiniInfo(bool forced)
 {
     if (!form_currenttitle || !miniinfo::MiniInfoWanted(settings.MiniInfo, forced, isVisible()))
         return;
+    if (settings.MiniInfo.DesktopNotifications && ShowDesktopNotification &&
+        ShowDesktopNotification(settings.MiniInfo.MiniInfoTime))
+        return;
     // The desktop's work area: the primary screen without the panels that reserve room on it.
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QRect workArea = screen ? screen->availableGeometry() : QRect();

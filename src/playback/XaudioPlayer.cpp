@@ -1,7 +1,5 @@
 #include "playback/XaudioPlayer.h"
 
-#include "platform/shell/Shell.h"
-
 #include <QByteArray>
 
 #include <utility>
@@ -30,11 +28,11 @@ TXaudioPlayer::TXaudioPlayer(QObject *parent)
 {
     const QString mismatch = ApiMismatchText(xaudio_get_api_version(XA_API_ID_ASYNC));
     if (!mismatch.isEmpty())
-        Shell::errorBox(mismatch);
+        m_startErrors.append(mismatch);
 
     if (player_new(&player_, this) != XA_SUCCESS) {
         player_ = nullptr;  // commands to a null player are refused by the library
-        Shell::errorBox(QStringLiteral("Cannot Start Xaudio Player"));
+        m_startErrors.append(QStringLiteral("Cannot Start Xaudio Player"));
     }
 }
 

@@ -16,6 +16,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -87,11 +88,14 @@ public:
     static constexpr int ExpectedApiMajor = 3;
     static constexpr int ExpectedApiMinor = 2;
 
-    // Checks the library version (a mismatch is reported in an error box, and construction goes on) and
-    // creates the player, whose notifications come to this object. If the player cannot be created, an error
-    // box says so; the component stays usable and its commands go nowhere.
+    // Checks the library version (a mismatch is noted in StartErrors, and construction goes on) and creates
+    // the player, whose notifications come to this object. If the player cannot be created, StartErrors says
+    // so; the component stays usable and its commands go nowhere.
     explicit TXaudioPlayer(QObject *parent = nullptr);
     ~TXaudioPlayer() override;
+
+    // The texts of the error boxes construction calls for, in order; the owner shows them.
+    const QStringList &StartErrors() const { return m_startErrors; }
 
     // The error box text for a version word of xaudio_get_api_version (major in bits 16..23, minor in bits
     // 8..15), or an empty text when the version is the expected one.
@@ -219,4 +223,5 @@ private:
     void Dispatch(const XA_Message &Msg);
 
     XA_Player *player_ = nullptr;
+    QStringList m_startErrors;
 };

@@ -42,7 +42,7 @@ Settings unusualSettings()
     s.Screen = {-20, 1930, 640, 480, true, 2};
     s.LastOpened = {"  Set with blanks ", QString::fromUtf8("\"Quoted\" \u20ac")};
     s.Audio = {false, true, false, true};
-    s.MiniInfo = {false, true, 1500};
+    s.MiniInfo = {false, true, 1500, true};
     for (int i = 0; i < kHotkeyActionCount; ++i) {
         s.Hotkeys.Hotkeys[i] = i % 3 == 0 ? QString("<none>") : QString("CTRL+ALT+%1").arg(QChar(u'A' + i));
         s.Hotkeys.SystemWide[i] = i % 2 == 0;
@@ -109,6 +109,7 @@ private Q_SLOTS:
         QCOMPARE(s.Audio.ReleaseOnEOF, false);
         QCOMPARE(s.Audio.ReleaseOnStop, true);
         QCOMPARE(s.MiniInfo.MiniInfoTime, 3000);
+        QCOMPARE(s.MiniInfo.DesktopNotifications, false);  // not stored: the program's own popup
         // No Screen section: placed at 0, 0 with the window's own size.
         QCOMPARE(s.Screen, defaultSettings(kDefaults).Screen);
         const int play = 9;
@@ -144,14 +145,15 @@ private Q_SLOTS:
                               "Options/autoplayonopen", "Options/randomset", "Options/randomsong",
                               "Options/openfolderrecursive", "Options/libraryfolder", "Options/RewindTime",
                               "Options/FastForwardTime", "MiniInfo/ActivateMiniInfo",
-                              "MiniInfo/MiniInfoShowEverytime", "MiniInfo/MiniInfoTime"}));
+                              "MiniInfo/MiniInfoShowEverytime", "MiniInfo/MiniInfoTime",
+                              "MiniInfo/DesktopNotifications"}));
         QCOMPARE(load(path).Options.INPUT_POSITION_RANGE, 1000);
 
         QVERIFY(writeCloseSettings(path, s).ok());
         const QStringList afterClose = keysInOrder(path);
         QCOMPARE(afterClose.mid(0, 7), QStringList({"Screen/top", "Screen/left", "Screen/width", "Screen/height",
                                                    "Screen/show", "Screen/DisplayStyle", "Options/INPUT_POSITION_RANGE"}));
-        QCOMPARE(afterClose.mid(19),
+        QCOMPARE(afterClose.mid(20),
                  QStringList({"LastOpened/LastOpenedLibrarySetName", "LastOpened/LastOpenedLibrarySongTitle",
                               "AudioSettings/ReleaseOnStop", "AudioSettings/ReleaseOnPause",
                               "AudioSettings/ReleaseOnEOF", "AudioSettings/EnableEqualizer"}));
@@ -159,10 +161,10 @@ private Q_SLOTS:
 
         QVERIFY(writeHotkeySettings(path, s.Hotkeys).ok());
         const QStringList afterHotkeys = keysInOrder(path);
-        QCOMPARE(afterHotkeys.size(), 25 + 3 * kHotkeyActionCount);
-        QCOMPARE(afterHotkeys.mid(0, 25), afterClose);
-        QCOMPARE(afterHotkeys[25], QString("Hotkeys/ShowWindow"));
-        QCOMPARE(afterHotkeys[25 + kHotkeyActionCount], QString("SystemWide/ShowWindow"));
+        QCOMPARE(afterHotkeys.size(), 26 + 3 * kHotkeyActionCount);
+        QCOMPARE(afterHotkeys.mid(0, 26), afterClose);
+        QCOMPARE(afterHotkeys[26], QString("Hotkeys/ShowWindow"));
+        QCOMPARE(afterHotkeys[26 + kHotkeyActionCount], QString("SystemWide/ShowWindow"));
         QCOMPARE(afterHotkeys.back(), QString("PassToNextProgram/Exit"));
     }
 

@@ -4,6 +4,7 @@
 // each player state in the window, the tray, the library tree and the library menu.
 
 #include "app/window/form_main.h"
+#include "playback/NowPlaying.h"
 #include "platform/shell/ScriptedAnswers.h"
 #include "playback/XaudioPlayer.h"
 #include "playback/icon_file.h"
@@ -119,7 +120,7 @@ private Q_SLOTS:
         m_form = new Tform_main;
         form_main = m_form;
         m_form->BindPlaybackEvents();
-        m_form->StateIconFolder = m_icons;
+        m_form->nowPlaying->StateIconFolder = m_icons;
         m_form->xaudio->OutputOpen(QStringLiteral("test"));
         m_form->xaudio->SetInputPositionRange(40000);
         m_nextSong = std::make_unique<QSignalSpy>(m_form->pop_nextsong, &QAction::triggered);
@@ -147,29 +148,29 @@ private Q_SLOTS:
         QCOMPARE(m_form->label_filename->text(), m_song);
         QCOMPARE(m_form->label_setname->text(), QStringLiteral("Set A"));
         QCOMPARE(m_form->label_songtitle->text(), QStringLiteral("Song A"));
-        QVERIFY(m_form->song_opened);
+        QVERIFY(m_form->nowPlaying->SongOpened());
         QCOMPARE(m_form->settings.LastOpened.LastOpenedLibrarySetName, QStringLiteral("Set A"));
         QCOMPARE(m_form->settings.LastOpened.LastOpenedLibrarySongTitle, QStringLiteral("Song A"));
-        QCOMPARE(m_form->ApplicationTitle, QStringLiteral("Song A - DAK-MP3"));
+        QCOMPARE(m_form->nowPlaying->ApplicationTitle(), QStringLiteral("Song A - DAK-MP3"));
         QCOMPARE(m_form->windowTitle(), QStringLiteral("DAK-MP3"));
         Sync();
 
         // Opened, not playing: only Play is enabled.
         QCOMPARE(m_states, QList<int>());
-        QVERIFY(!m_form->playing);
+        QVERIFY(!m_form->nowPlaying->Playing());
         VerifyEnabled(true, false, false, false);
         QCOMPARE(m_form->label_songdata->text(), QStringLiteral("MPEG 1, Audio Layer 3, 128 Kbps, 44100 Hz, joint-stereo"));
         QCOMPARE(m_form->label_length->text(), QStringLiteral("00:00:02"));
-        QCOMPARE(m_form->SongDuration, 2u);
+        QCOMPARE(m_form->nowPlaying->Duration(), 2u);
         QCOMPARE(m_form->trackbar_song->maximum(), 40000);
 
         QVERIFY(Tform_main::ClickMenuItem(m_form->pop_play));
-        QVERIFY(m_form->playing);
+        QVERIFY(m_form->nowPlaying->Playing());
         QTRY_COMPARE_WITH_TIMEOUT(m_nextSong->count(), 1, 20000);
 
         // At the end: stopped display, back at the start, and on to the next song.
         QCOMPARE(m_states, QList<int>({1, 3}));
-        QVERIFY(!m_form->playing);
+        QVERIFY(!m_form->nowPlaying->Playing());
         VerifyEnabled(true, false, false, true);
         QCOMPARE(m_form->TrayIcon()->toolTip(), QStringLiteral("Song A - DAK-MP3 - End of File"));
         QCOMPARE(Picture(m_form->Image1Icon()), Picture(playback::LoadIconFile(m_icons + "/stop.ico")));
@@ -188,8 +189,8 @@ private Q_SLOTS:
     {
         m_form->settings.Options.autoplayonopen = true;
         m_form->OpenMP3(m_song, kSetUnknown, kTitleUnknown);
-        QVERIFY(!m_form->playing);
-        QCOMPARE(m_form->ApplicationTitle, QStringLiteral("DAK-MP3"));  // no title, no change
+        QVERIFY(!m_form->nowPlaying->Playing());
+        QCOMPARE(m_form->nowPlaying->ApplicationTitle(), QStringLiteral("DAK-MP3"));  // no title, no change
         QTRY_COMPARE_WITH_TIMEOUT(m_nextSong->count(), 1, 20000);
         QCOMPARE(m_states, QList<int>({1, 3}));
         QCOMPARE(m_form->TrayIcon()->toolTip(), QStringLiteral("Song Title unknown. - DAK-MP3 - End of File"));
@@ -206,7 +207,7 @@ private Q_SLOTS:
         QCOMPARE(m_nackCommands, QList<int>({7}));
         QCOMPARE(m_answers->texts(), QStringList({"Cannot Open Input " + QString::number(m_nackCodes.first())}));
         QCOMPARE(m_form->label_filename->text(), missing);
-        QVERIFY(!m_form->song_opened);
+        QVERIFY(!m_form->nowPlaying->SongOpened());
         VerifyEnabled(false, false, false, false);
 
         // The speed button is still enabled, but its disabled item ignores the click.
@@ -215,7 +216,7 @@ private Q_SLOTS:
         m_form->speedbutton_play->click();
         Sync();
         QCOMPARE(played.count(), 0);
-        QVERIFY(!m_form->playing);
+        QVERIFY(!m_form->nowPlaying->Playing());
         QCOMPARE(m_answers->texts().size(), 1);
     }
 
@@ -352,7 +353,7 @@ private Q_SLOTS:
         TXaudioPlayer *x = m_form->xaudio;
         m_form->xaudioNotifyPlayerState(x, 2);
         VerifyEnabled(true, false, true, true);
-        QVERIFY(!m_form->playing);
+        QVERIFY(!m_form->nowPlaying->Playing());
         QCOMPARE(m_form->TrayIcon()->toolTip(), QStringLiteral("Song A - DAK-MP3 - Paused"));
         QCOMPARE(Picture(m_form->Image1Icon()), Picture(playback::LoadIconFile(m_icons + "/pause.ico")));
         QCOMPARE(TreeNodeStateIndex(rockSong), 2);
@@ -362,7 +363,7 @@ private Q_SLOTS:
 
         m_form->xaudioNotifyPlayerState(x, 1);
         VerifyEnabled(false, true, true, true);
-        QVERIFY(m_form->playing);
+        QVERIFY(m_form->nowPlaying->Playing());
         QCOMPARE(TreeNodeStateIndex(jazzSong), 1);
 
         m_form->xaudioNotifyPlayerState(x, 7);  // not a state: nothing changes
@@ -391,6 +392,37 @@ private Q_SLOTS:
         QCOMPARE(m_answers->texts(), QStringList());
     }
 
+    void streamTitleShowsInTheTitleLineAndTip()
+    {
+        using playback::TreeNodeStateIndex;
+        auto *set = new QTreeWidgetItem(m_form->treeview_songlibrary, {"Radio"});
+        auto *song = new QTreeWidgetItem(set, {"Station"});
+        if (!library::TreeMarks::Of(m_form->treeview_songlibrary))
+            new library::TreeMarks(m_form->treeview_songlibrary, playback::kTreeStateIndexRole);
+        m_form->settings.Options.autoplayonopen = false;
+        m_form->OpenMP3(m_song, "Radio", "Station");
+        Sync();
+
+        // The stream's title arrives as a message of its own; the line and the tip show it.
+        TXaudioPlayer *x = m_form->xaudio;
+        XA_Message title;
+        title.code = NowPlaying::kStreamTitleCode;
+        title.set_text(4, "Live Tune");
+        x->OnNotifyMessage(x, title);
+        QCOMPARE(m_form->label_songtitle->text(), QStringLiteral("Live Tune"));
+        m_form->xaudioNotifyPlayerState(x, 2);
+        QCOMPARE(m_form->TrayIcon()->toolTip(), QStringLiteral("Live Tune - DAK-MP3 - Paused"));
+        // The library marks keep to the library title.
+        QCOMPARE(TreeNodeStateIndex(song), 2);
+        QCOMPARE(m_form->nowPlaying->ApplicationTitle(), QStringLiteral("Station - DAK-MP3"));
+
+        // The next input starts with its own title again.
+        m_form->OpenMP3(m_song, "Radio", "Other");
+        QCOMPARE(m_form->label_songtitle->text(), QStringLiteral("Other"));
+        Sync();
+        QCOMPARE(m_answers->texts(), QStringList());
+    }
+
     void brokenStateIconIsReportedOnceAndTheDisplayGoesOn()
     {
         QTemporaryDir icons;
@@ -399,7 +431,7 @@ private Q_SLOTS:
         QVERIFY(broken.open(QIODevice::WriteOnly));
         broken.write("not an icon");
         broken.close();
-        m_form->StateIconFolder = icons.path();  // stop.ico is missing
+        m_form->nowPlaying->StateIconFolder = icons.path();  // stop.ico is missing
         m_form->label_songtitle->setText("Song A");
 
         TXaudioPlayer *x = m_form->xaudio;

@@ -30,6 +30,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
+        QCOMPARE(player->StartErrors(), QStringList());  // nothing to report from construction
         player.reset();
         QCOMPARE(answers->texts(), QStringList());  // no error box at construction or anywhere after
         answers.reset();

@@ -21,6 +21,7 @@
 #include <QSystemTrayIcon>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <QWidget>
 
@@ -35,6 +36,7 @@ class AutoSizeLabels;
 class PanelDocking;
 class TrayClicks;
 class TXaudioPlayer;
+class NowPlaying;
 class QTimer;
 
 class Tform_main : public QWidget {
@@ -47,9 +49,9 @@ public:
     // bound by the playback handlers.
     TXaudioPlayer *xaudio = nullptr;
 
-    // ---- Playback state read by the tray clicks and kept by the transport handlers.
-    bool song_opened = false;  // an input is open in the player
-    bool playing = false;      // the player plays
+    // ---- What is playing: the player-state model over xaudio, created with it. The window, the tray, the
+    // library marks and the mini-info show what it reports.
+    NowPlaying *nowPlaying = nullptr;
 
     // ---- Panels and controls, by object name.
     QFrame *panel_time = nullptr;
@@ -185,8 +187,9 @@ public:
     // The one entry for opening a file or URL in the player; does not stop what plays.
     void OpenMP3(const QString &FileName, const QString &SetName, const QString &SongTitle);
     // Binds the player's input-state, negative-acknowledge, position, stream-information, time-code,
-    // duration and player-state events to the handlers below. Called once, right after xaudio is created;
-    // calling it again changes nothing.
+    // duration, player-state and stream-title events to nowPlaying and the window to nowPlaying's signals.
+    // Called once, right after xaudio is created; calling it again changes nothing. The handlers below
+    // forward to nowPlaying.
     void BindPlaybackEvents();
     void xaudioNotifyInputState(TXaudioPlayer *Sender, qint32 State);
     void xaudioNotifyNack(TXaudioPlayer *Sender, quint8 Command, qint16 Code);
@@ -197,20 +200,21 @@ public:
                                    quint8 Fractions);
     void xaudioNotifyInputDuration(TXaudioPlayer *Sender, quint32 Duration);
     void xaudioNotifyPlayerState(TXaudioPlayer *Sender, qint32 State);
-    // The program's title: "DAK-MP3", or the title of the song opened last followed by " - DAK-MP3". The
-    // window's own caption stays "DAK-MP3".
-    QString ApplicationTitle = QStringLiteral("DAK-MP3");
-    quint32 SongDuration = 0;  // whole seconds, as the player last reported; 0 until then
-    // Where the state icons "play.ico", "pause.ico" and "stop.ico" are read; empty: the program's folder.
-    QString StateIconFolder;
 
 private:
     // Mini-info steps of the now-playing display (src/miniinfo/main_miniinfo.cpp).
     void OfferMiniInfo();                                // ShowMiniInfo, not forced
     void ShowMiniInfoTimeLine(const QString &timeLine);  // "00:01:05 / 00:03:20" into the mini-info
-    // Loads the state's icon into Image1; a file that fails is reported once per run.
-    void ShowStateIcon(qint32 State);
-    QStringList m_stateIconFailuresReported;
+    // The window's side of the now-playing display (src/playback/main_nowplaying.cpp): listens to nowPlaying.
+    void ConnectNowPlaying();
+    void ShowSongOpened(const QString &FileName, const QString &SetName, const QString &SongTitle);
+    void ShowEnabling(bool Play, bool Pause, bool Stop, bool ButtonsToo);
+    void ShowPlayerState(qint32 State, const QString &IconPath);
+    void ShowPosition(quint32 Offset, quint32 Range);
+    void ShowTime(const QString &Time, const QString &TimeLine);
+    void ShowDisplayTitle(const QString &Title);
+    void ShowError(const QString &Text);
+    bool m_nowPlayingConnected = false;
 
 public:
 
@@ -308,6 +312,9 @@ public:
     // Forced for "Show Mini-Info", its hotkey and the next and previous song commands; not forced when
     // playing starts and on rewind and fast forward, which show it only when it is to show on every change.
     void ShowMiniInfo(bool forced);
+    // Shows the mini-info as a desktop notification for `milliseconds`; false when there is no notification
+    // service (the popup shows instead). Set by whoever offers the desktop's notifications; empty: none.
+    std::function<bool(int milliseconds)> ShowDesktopNotification;
 
     // ---- Audio settings (src/audio/main_audio.cpp): the player's reports of its output and codec settings
     // move the audio settings window's controls, and nothing is sent back. BindAudioEvents binds the

@@ -9,6 +9,7 @@
 #include "app/window/WindowPlacement.h"
 #include "platform/keyhook/keyhook.h"
 #include "platform/shell/Shell.h"
+#include "playback/NowPlaying.h"
 #include "playback/XaudioPlayer.h"
 
 #include <QCloseEvent>
@@ -46,6 +47,9 @@ Tform_main::Tform_main(QWidget *parent) : QWidget(parent)
 
     // The player component comes with the window and goes with it (a child object).
     xaudio = new TXaudioPlayer(this);
+    for (const QString &error : xaudio->StartErrors())
+        Shell::errorBox(error);
+    nowPlaying = new NowPlaying(xaudio, this);
     // The decoder runs at the highest priority the system grants ("Highest"); the audio settings window
     // shows what it actually got.
     xaudio->SetPriority(4);
@@ -180,9 +184,9 @@ void Tform_main::TrayIconActivated(QSystemTrayIcon::ActivationReason reason)
 
 void Tform_main::TrayPlayPauseToggle()
 {
-    if (!song_opened)
+    if (!nowPlaying->SongOpened())
         return;
-    ClickMenuItem(playing ? pop_pause : pop_play);
+    ClickMenuItem(nowPlaying->Playing() ? pop_pause : pop_play);
 }
 
 void Tform_main::SetImage1Icon(const QIcon &icon)

@@ -6,6 +6,7 @@
 #include "app/window/TrayClicks.h"
 #include "app/window/form_about.h"
 #include "app/window/form_main.h"
+#include "playback/NowPlaying.h"
 #include "platform/shell/ScriptedAnswers.h"
 #include "playback/XaudioPlayer.h"
 
@@ -47,11 +48,11 @@ private:
     {
         connect(m_form->pop_play, &QAction::triggered, m_form, [this] {
             ++m_plays;
-            m_form->playing = true;
+            m_form->nowPlaying->SetPlaying(true);
         });
         connect(m_form->pop_pause, &QAction::triggered, m_form, [this] {
             ++m_pauses;
-            m_form->playing = false;
+            m_form->nowPlaying->SetPlaying(false);
         });
     }
 
@@ -212,18 +213,18 @@ private Q_SLOTS:
         clicks.FirePending();
         QCOMPARE(m_plays + m_pauses, 0);
 
-        m_form->song_opened = true;
+        m_form->nowPlaying->SetSongOpened(true);
         clicks.ForgetLastClick();
         m_form->TrayIconActivated(QSystemTrayIcon::Trigger);
         clicks.FirePending();
         QCOMPARE(m_plays, 1);
-        QVERIFY(m_form->playing);
+        QVERIFY(m_form->nowPlaying->Playing());
 
         clicks.ForgetLastClick();
         m_form->TrayIconActivated(QSystemTrayIcon::Trigger);
         clicks.FirePending();
         QCOMPARE(m_pauses, 1);
-        QVERIFY(!m_form->playing);
+        QVERIFY(!m_form->nowPlaying->Playing());
 
         // With "Play" disabled the click does nothing.
         m_form->pop_play->setEnabled(false);
@@ -253,8 +254,8 @@ private Q_SLOTS:
     {
         QFETCH(QList<int>, events);
         QFETCH(bool, playing);
-        m_form->song_opened = true;
-        m_form->playing = playing;
+        m_form->nowPlaying->SetSongOpened(true);
+        m_form->nowPlaying->SetPlaying(playing);
         for (int e : events) {
             if (e < 0)
                 m_form->TrayClickHandling().FirePending();
@@ -263,7 +264,7 @@ private Q_SLOTS:
         }
         m_form->TrayClickHandling().FirePending();
         QVERIFY(m_form->isVisible());
-        QCOMPARE(m_form->playing, playing);
+        QCOMPARE(m_form->nowPlaying->Playing(), playing);
         QCOMPARE(m_plays, m_pauses);
     }
 

@@ -4,6 +4,7 @@
 
 #include "app/window/AppWindows.h"
 #include "app/window/form_main.h"
+#include "playback/NowPlaying.h"
 #include "library/import/FolderImport.h"
 #include "platform/shell/ScriptedAnswers.h"
 #include "playback/XaudioPlayer.h"
@@ -90,7 +91,7 @@ private Q_SLOTS:
         CreateAppWindows();
         form_main->BindPlaybackEvents();
         form_main->TreeImageFolder = QStringLiteral(DAK_RESOURCES_DIR);
-        form_main->StateIconFolder = QStringLiteral(DAK_RESOURCES_DIR);
+        form_main->nowPlaying->StateIconFolder = QStringLiteral(DAK_RESOURCES_DIR);
         form_main->settings.Options.libraryfolder = m_library->path();
         form_main->xaudio->OutputOpen(QStringLiteral("test"));
     }
@@ -179,7 +180,7 @@ private Q_SLOTS:
         QCOMPARE(form_main->label_setname->text(), QString("Album"));
         QCOMPARE(form_main->label_songtitle->text(), QString("old"));
         QCOMPARE(form_main->label_filename->text(), m_song);
-        QVERIFY(form_main->playing);  // played whatever the auto-play option says
+        QVERIFY(form_main->nowPlaying->Playing());  // played whatever the auto-play option says
 
         // Not recursive and again: nothing new; the set's first song plays again.
         form_main->settings.Options.openfolderrecursive = false;
