@@ -11,6 +11,7 @@
 // Threads: the user-interface thread only, like the player component whose events it binds. Every signal is
 // emitted from inside the handler of the player's event (or the command) that caused it, in that order.
 
+#include "platform/decoder/xaudio.h"
 #include "playback/transport_logic.h"
 
 #include <QObject>
@@ -25,7 +26,7 @@ class NowPlaying : public QObject {
     Q_OBJECT
 public:
     // The notification code that carries the current title of a stream (its StreamTitle), as a text.
-    static constexpr int kStreamTitleCode = 107;
+    static constexpr int kStreamTitleCode = XA_MSG_NOTIFY_INPUT_STREAM_TITLE;
 
     explicit NowPlaying(TXaudioPlayer *player, QObject *parent = nullptr);
 
