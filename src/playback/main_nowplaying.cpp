@@ -8,6 +8,7 @@
 #include "playback/icon_file.h"
 #include "library/LibraryMarks.h"
 #include "playback/transport_logic.h"
+#include "config/locations.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -79,7 +80,7 @@ void Tform_main::xaudioNotifyPlayerState(TXaudioPlayer *, qint32 State)
 
 void Tform_main::ShowStateIcon(qint32 State)
 {
-    const QString folder = StateIconFolder.isEmpty() ? QCoreApplication::applicationDirPath() : StateIconFolder;
+    const QString folder = StateIconFolder.isEmpty() ? runtimeFilesFolder() : StateIconFolder;
     const QString path = QDir(folder).filePath(StateIconFile(State));
     const QIcon icon = LoadIconFile(path);
     if (!icon.isNull()) {
