@@ -29,14 +29,27 @@ QString OwnFolderBelow(const QString &base)
     return WithSlash(folder);
 }
 
+QString SharedRuntimeFolder()
+{
+    return QDir::cleanPath(programFolder() + QStringLiteral("../share/") + kFolderName);
+}
+
+// An installed tree: the run-time files lie in share/dak-mp3, not beside the executable.
+bool InstalledTree()
+{
+    return !QFileInfo::exists(programFolder() + kRuntimeMarker) &&
+           QFileInfo::exists(QDir(SharedRuntimeFolder()).filePath(kRuntimeMarker));
+}
+
 bool DecidePortable()
 {
     const QString folder = programFolder();
     if (QFileInfo::exists(folder + kConfigurationFile))
         return true;
     // access(W_OK) on the folder: false on a read-only mount even for root, and for an ordinary user in a
-    // system folder.
-    return QFileInfo(folder).isWritable();
+    // system folder. A writable bin/ of an installed tree (root in /usr/bin, a prefix in the home folder)
+    // is no place for settings either.
+    return QFileInfo(folder).isWritable() && !InstalledTree();
 }
 
 }  // namespace
@@ -73,7 +86,7 @@ QString runtimeFilesFolder()
     const QString beside = programFolder();
     if (QFileInfo::exists(beside + kRuntimeMarker))
         return beside;
-    const QString shared = QDir::cleanPath(beside + QStringLiteral("../share/") + kFolderName);
+    const QString shared = SharedRuntimeFolder();
     if (QFileInfo::exists(QDir(shared).filePath(kRuntimeMarker)))
         return WithSlash(shared);
     return beside;  // nothing found: a missing file is then reported with the program's folder

@@ -2,7 +2,9 @@
 # The installed program: `cmake --install` into a prefix, checked by the desktop's validators, then run from
 # that prefix mounted read-only. It finds its run-time files in share/dak-mp3 (no box reports a missing
 # icon), plays, and at exit writes its configuration to $XDG_CONFIG_HOME/dak-mp3 with the default library
-# folder $XDG_DATA_HOME/dak-mp3 — nothing in the prefix. Needs root for the read-only bind mount.
+# folder $XDG_DATA_HOME/dak-mp3 — nothing in the prefix. Run again from the same prefix made writable (as
+# root in /usr/bin, or a prefix in the home folder), it still keeps its settings there and not in bin/.
+# Needs root for the read-only bind mount.
 . "$(dirname "$0")/lib.sh"
 [ "$(id -u)" = 0 ] || { echo "SKIP: a read-only bind mount needs root"; exit 77; }
 e2e_start
@@ -36,4 +38,13 @@ config="$XDG_CONFIG_HOME/dak-mp3/devud3.dat"
 [ "$(ini_value "$config" Options libraryfolder)" = "$XDG_DATA_HOME/dak-mp3/" ] ||
   fail "library folder $(ini_value "$config" Options libraryfolder)"
 [ -d "$XDG_DATA_HOME/dak-mp3" ] || fail "the default library folder was not made"
+umount "$prefix" || fail "could not unmount the prefix"
+rm -f "$config"
+"$prefix/bin/dak-mp3" >"$E2E_DIR/app.log" 2>&1 &
+APP_PID=$!
+wait_until 20 tray_icon_docked || fail "the tray icon did not dock (writable prefix)"
+tray_menu_exit
+wait_for_exit 10 || fail "the program did not end (writable prefix)"
+[ -f "$config" ] || fail "the writable installed tree kept no configuration in $XDG_CONFIG_HOME/dak-mp3"
+[ -e "$prefix/bin/devud3.dat" ] && fail "the writable installed tree wrote its configuration into bin/"
 echo "PASS: installed program played from a read-only prefix and saved to $config"
