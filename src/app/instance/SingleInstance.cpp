@@ -3,12 +3,20 @@
 #include <QDataStream>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QRegularExpression>
+#include <QSocketNotifier>
 #include <QThread>
 
+#include <utility>
+
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace instance {
@@ -38,6 +46,65 @@ QString DisplayKey()
     display.replace(u':', u'_');
     return display;
 }
+
+// Largest hand-over taken; a command line is far smaller.
+constexpr quint32 kMaxMessage = 1 << 20;
+
+// The socket's address; false when the path does not fit.
+bool Address(const QString &path, sockaddr_un &address)
+{
+    const QByteArray native = QFile::encodeName(path);
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    if (native.size() >= static_cast<qsizetype>(sizeof address.sun_path))
+        return false;
+    std::memcpy(address.sun_path, native.constData(), static_cast<size_t>(native.size()));
+    return true;
+}
+
+// Waits until `fd` is ready for `events` or the deadline passes.
+bool WaitFor(int fd, short events, const QDeadlineTimer &deadline)
+{
+    pollfd p{fd, events, 0};
+    for (;;) {
+        const int ms = static_cast<int>(qMax<qint64>(0, deadline.remainingTime()));
+        const int n = ::poll(&p, 1, ms);
+        if (n > 0)
+            return true;
+        if (n == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+// The message: its length, then the magic word and the arguments as QDataStream writes them.
+QByteArray Message(const QStringList &arguments)
+{
+    QByteArray payload;
+    QDataStream out(&payload, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_0);
+    out << kMagic << arguments;
+    QByteArray message;
+    QDataStream framed(&message, QIODevice::WriteOnly);
+    framed << static_cast<quint32>(payload.size());
+    return message + payload;
+}
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
 
 bool LooksLikeUrl(const QString &argument)
 {
@@ -74,23 +141,34 @@ QStringList ArgumentsForHandOver(const QStringList &arguments, const QString &wo
 bool HandOver(const QString &socketPath, const QStringList &arguments, int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
-    QLocalSocket socket;
-    socket.connectToServer(socketPath);
-    if (!socket.waitForConnected(static_cast<int>(deadline.remainingTime())))
+    sockaddr_un address;
+    if (!Address(socketPath, address))
         return false;
-    QByteArray message;
-    QDataStream out(&message, QIODevice::WriteOnly);
-    out.setVersion(QDataStream::Qt_6_0);
-    out << kMagic << arguments;
-    socket.write(message);
-    if (!socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
-        return false;
-    while (socket.bytesAvailable() < 1) {
-        if (!socket.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
+    const Fd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (fd.get() < 0 || ::connect(fd.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
+        return false;  // nobody listens (no socket, or one left by a program that died)
+    const QByteArray message = Message(arguments);
+    qsizetype sent = 0;
+    while (sent < message.size()) {
+        if (!WaitFor(fd.get(), POLLOUT, deadline))
             return false;
+        const ssize_t n = ::send(fd.get(), message.constData() + sent, static_cast<size_t>(message.size() - sent),
+                                 MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
+            return false;
+        if (n > 0)
+            sent += n;
     }
     char answer = 0;
-    return socket.getChar(&answer) && answer == kTaken;
+    for (;;) {
+        if (!WaitFor(fd.get(), POLLIN, deadline))
+            return false;
+        const ssize_t n = ::recv(fd.get(), &answer, 1, MSG_DONTWAIT);
+        if (n == 1)
+            return answer == kTaken;
+        if (n == 0 || (errno != EAGAIN && errno != EINTR))
+            return false;
+    }
 }
 
 SingleInstance::SingleInstance(QString socketPath, QObject *parent)
@@ -98,7 +176,15 @@ SingleInstance::SingleInstance(QString socketPath, QObject *parent)
 {
 }
 
-SingleInstance::~SingleInstance() = default;
+SingleInstance::~SingleInstance()
+{
+    for (auto it = m_connections.begin(); it != m_connections.end(); ++it)
+        ::close(it.key());
+    if (m_listener >= 0) {
+        ::close(m_listener);
+        ::unlink(QFile::encodeName(m_socketPath).constData());
+    }
+}
 
 SingleInstance::Outcome SingleInstance::Claim(const QStringList &arguments, int timeoutMs)
 {
@@ -121,40 +207,86 @@ SingleInstance::Outcome SingleInstance::Claim(const QStringList &arguments, int 
         QThread::msleep(50);
     }
     // The lock is ours: a socket left there belongs to a program that died.
-    QLocalServer::removeServer(m_socketPath);
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(m_socketPath)) {
-        m_error = QStringLiteral("Couldn't listen on ") + m_socketPath + QLatin1Char('\r') + m_server->errorString();
+    sockaddr_un address;
+    if (!Address(m_socketPath, address)) {
+        m_error = QStringLiteral("The socket path is too long: ") + m_socketPath;
         return Outcome::Failed;
     }
-    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::Accept);
+    ::unlink(address.sun_path);
+    Fd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    const mode_t mask = ::umask(0077);  // the socket is the user's alone
+    const bool bound =
+        listener.get() >= 0 && ::bind(listener.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    ::umask(mask);
+    if (!bound || ::listen(listener.get(), 16) != 0) {
+        m_error = QStringLiteral("Couldn't listen on ") + m_socketPath + QLatin1Char('\r') +
+                  QString::fromLocal8Bit(std::strerror(errno));
+        return Outcome::Failed;
+    }
+    m_listener = listener.release();
+    m_acceptNotifier = new QSocketNotifier(m_listener, QSocketNotifier::Read, this);
+    connect(m_acceptNotifier, &QSocketNotifier::activated, this, &SingleInstance::Accept);
     return Outcome::Primary;
 }
 
 void SingleInstance::Accept()
 {
-    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            QDataStream in(socket);
-            in.setVersion(QDataStream::Qt_6_0);
-            in.startTransaction();
-            quint32 magic = 0;
-            QStringList arguments;
-            in >> magic >> arguments;
-            if (!in.commitTransaction())
-                return;  // the rest is still on its way
-            if (magic != kMagic) {
-                socket->abort();
-                return;
-            }
-            socket->putChar(kTaken);
-            socket->flush();
-            socket->disconnectFromServer();
-            Q_EMIT CommandLineReceived(arguments);
-        });
+    for (;;) {
+        const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0)
+            return;  // none waiting (EAGAIN), or the caller gave up already
+        auto *notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        m_connections.insert(fd, Connection{notifier, {}});
+        connect(notifier, &QSocketNotifier::activated, this, [this, fd] { Read(fd); });
     }
+}
+
+void SingleInstance::Read(int connection)
+{
+    auto it = m_connections.find(connection);
+    if (it == m_connections.end())
+        return;
+    char buffer[4096];
+    const ssize_t n = ::recv(connection, buffer, sizeof buffer, MSG_DONTWAIT);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR))
+        return;
+    if (n <= 0) {
+        Drop(connection);  // gone before its message was whole
+        return;
+    }
+    it->received.append(buffer, n);
+    if (it->received.size() < 4)
+        return;
+    QDataStream header(it->received);
+    quint32 length = 0;
+    header >> length;
+    if (length > kMaxMessage) {
+        Drop(connection);
+        return;
+    }
+    if (it->received.size() < 4 + static_cast<qsizetype>(length))
+        return;  // the rest is still on its way
+    QDataStream in(it->received.mid(4, length));
+    in.setVersion(QDataStream::Qt_6_0);
+    quint32 magic = 0;
+    QStringList arguments;
+    in >> magic >> arguments;
+    const bool valid = in.status() == QDataStream::Ok && magic == kMagic;
+    if (valid)
+        ::send(connection, &kTaken, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+    Drop(connection);
+    if (valid)
+        Q_EMIT CommandLineReceived(arguments);
+}
+
+void SingleInstance::Drop(int connection)
+{
+    const Connection dropped = m_connections.take(connection);
+    if (dropped.notifier) {
+        dropped.notifier->setEnabled(false);
+        dropped.notifier->deleteLater();
+    }
+    ::close(connection);
 }
 
 bool SingleInstance::LockConfiguration(const QString &configurationFile)

@@ -10,15 +10,19 @@
 // A second guard keeps two programs (on two displays of one user) from writing one configuration: the
 // running program holds a lock beside its configuration file.
 //
-// Only one thread may use these, the user-interface thread once the application object exists.
+// The socket is a plain Unix-domain socket served through the event loop (QtCore only: the program links no
+// network library for this). Only one thread may use these, the user-interface thread once the application
+// object exists.
 
+#include <QByteArray>
+#include <QHash>
 #include <QLockFile>
 #include <QObject>
 #include <QStringList>
 
 #include <memory>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace instance {
 
@@ -61,12 +65,20 @@ Q_SIGNALS:
 
 private:
     void Accept();
+    void Read(int connection);
+    void Drop(int connection);
 
     QString m_socketPath;
     QString m_error;
     std::unique_ptr<QLockFile> m_instanceLock;
     std::unique_ptr<QLockFile> m_configurationLock;
-    QLocalServer *m_server = nullptr;
+    int m_listener = -1;
+    QSocketNotifier *m_acceptNotifier = nullptr;
+    struct Connection {
+        QSocketNotifier *notifier = nullptr;
+        QByteArray received;
+    };
+    QHash<int, Connection> m_connections;
 };
 
 }  // namespace instance
