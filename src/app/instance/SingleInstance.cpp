@@ -269,9 +269,17 @@ void SingleInstance::Read(int connection)
     QDataStream in(it->received.mid(4, length));
     in.setVersion(QDataStream::Qt_6_0);
     quint32 magic = 0;
+    quint32 count = 0;
+    in >> magic >> count;
+    // The list is read item by item: a count no message of this length can hold is refused, not reserved.
+    bool valid = in.status() == QDataStream::Ok && magic == kMagic && count <= length / 4;
     QStringList arguments;
-    in >> magic >> arguments;
-    const bool valid = in.status() == QDataStream::Ok && magic == kMagic;
+    for (quint32 i = 0; valid && i < count; ++i) {
+        QString argument;
+        in >> argument;
+        valid = in.status() == QDataStream::Ok;
+        arguments << argument;
+    }
     if (valid)
         ::send(connection, &kTaken, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
     Drop(connection);

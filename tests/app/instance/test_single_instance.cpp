@@ -9,8 +9,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QDataStream>
+
 #include <atomic>
 #include <thread>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using instance::SingleInstance;
 
@@ -49,6 +55,23 @@ private Q_SLOTS:
         third.join();
         QCOMPARE(outcome.load(), static_cast<int>(SingleInstance::Outcome::HandedOver));
         QCOMPARE(received.last().first().toStringList(), QStringList());
+
+        // A stray client that claims four thousand million arguments is dropped; the instance serves on.
+        QByteArray bogus;
+        QDataStream out(&bogus, QIODevice::WriteOnly);
+        out << quint32(8) << quint32(0x44414b31) << quint32(0xffffffff);
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        qstrncpy(address.sun_path, QFile::encodeName(socket).constData(), sizeof address.sun_path);
+        QCOMPARE(::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        QCOMPARE(::send(fd, bogus.constData(), static_cast<size_t>(bogus.size()), 0), bogus.size());
+        QVERIFY(!received.wait(300));
+        ::close(fd);
+        std::thread fourth([&] { outcome = static_cast<int>(SingleInstance(socket).Claim({QStringLiteral("/x.mp3")}, 5000)); });
+        QVERIFY(received.wait(5000));
+        fourth.join();
+        QCOMPARE(received.last().first().toStringList(), QStringList{QStringLiteral("/x.mp3")});
     }
 
     void lockAndSocketOfADeadProgramAreTakenOver()
