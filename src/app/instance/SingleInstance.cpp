@@ -215,8 +215,8 @@ SingleInstance::Outcome SingleInstance::Claim(const QStringList &arguments, int 
     ::unlink(address.sun_path);
     Fd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     const mode_t mask = ::umask(0077);  // the socket is the user's alone
-    const bool bound =
-        listener.get() >= 0 && ::bind(listener.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    const bool bound = listener.get() >= 0 &&
+                       ::bind(listener.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
     ::umask(mask);
     if (!bound || ::listen(listener.get(), 16) != 0) {
         m_error = QStringLiteral("Couldn't listen on ") + m_socketPath + QLatin1Char('\r') +
