@@ -3,6 +3,7 @@
 // display hands its command line over and ends.
 
 #include "app/instance/SingleInstance.h"
+#include "app/session_end.h"
 #include "app/window/AppWindows.h"
 #include "app/window/HandedOverCommandLines.h"
 #include "app/window/form_main.h"
@@ -12,6 +13,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
+
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -39,8 +42,17 @@ int main(int argc, char *argv[])
     form_main->CommandLine = arguments;
     AcceptHandedOverCommandLines(single);
     form_main->timer_start->start();
+    session_end::Install([] {
+        // Ended before the start-up read the configuration: saving now would write defaults over it.
+        if (form_main->ConfigFilePath.isEmpty())
+            return;
+        const QString failure = form_main->SaveAtClose();
+        if (!failure.isEmpty())
+            std::fprintf(stderr, "%s\n", qPrintable(QString(failure).replace(QLatin1Char('\r'), QLatin1Char(' '))));
+    });
 
     const int result = QApplication::exec();
+    session_end::Disarm();
     DestroyAppWindows();
     return result;
 }

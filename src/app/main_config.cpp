@@ -20,7 +20,7 @@ void Tform_main::pop_saveoptionsClick()
         Shell::errorBox(FailureText(ConfigFilePath, status));
 }
 
-bool Tform_main::FormClose()
+QString Tform_main::SaveAtClose()
 {
     if (ConfigFilePath.isEmpty())
         ConfigFilePath = configurationFilePath();
@@ -38,6 +38,12 @@ bool Tform_main::FormClose()
     QString failure = status.ok() ? QString() : FailureText(ConfigFilePath, status);
     if (failure.isEmpty() && settings.Audio.EnableEqualizer)
         failure = SaveDefaultEqualizer();
+    return failure;
+}
+
+bool Tform_main::FormClose()
+{
+    const QString failure = SaveAtClose();
     if (failure.isEmpty())
         return true;
     // A program that cannot save must still be able to end: the user decides.

@@ -2,6 +2,7 @@
 // that can run again at any time, the command line, and the keyboard hook's window.
 
 #include "app/window/form_main.h"
+#include "app/session_end.h"
 #include "audio/form_modifyaudiosettings.h"
 #include "config/settings_file.h"
 #include "library/form_manage.h"
@@ -24,6 +25,8 @@ public:
     explicit MainHookWindow(Tform_main *window) : window_(window) {}
     std::vector<uint16_t> systemWideShortcuts() override { return shortcuts::SystemWideShortcuts(window_->HotkeyTable); }
     int hookMessage(uint16_t wParam, int32_t lParam) override { return window_->HookMessage(wParam, lParam); }
+    // The X server is gone: end as a session end does.
+    void displayLost() override { session_end::SaveAndQuit(); }
 
 private:
     Tform_main *window_;

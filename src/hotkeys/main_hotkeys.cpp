@@ -38,7 +38,11 @@ void Tform_main::ApplyHotkeySettings()
 int Tform_main::HookMessage(uint32_t wParam, int32_t lParam)
 {
     // In the foreground the key reaches the window as an ordinary shortcut; the hook only serves the others.
-    const bool foreground = QApplication::activeWindow() == this;
+    // In front means: the main window had the input focus when the key went down. Qt's own idea would
+    // depend on when the message is answered, since the hook's grab takes the focus for that moment and Qt
+    // counts the window inactive once that has lasted a while.
+    const unsigned long focus = keyhook::FocusAtKey();
+    const bool foreground = focus != 0 ? focus == internalWinId() : QApplication::activeWindow() == this;
     const shortcuts::HookDecision d =
         shortcuts::DecideHookMessage(HotkeyTable, foreground, LastHookShortcut, wParam, lParam);
     LastHookShortcut = d.lastHookShortcut;

@@ -10,12 +10,19 @@ void EditMP3Tag(TMP3Tag &mp3tag, const QString &path, QWidget *parent)
     // Whatever goes wrong while the file is read, edited or written ends here with the one message: the
     // caller goes on with its next song.
     bool failed = false;
+    // The component's error event during the edit says the file is not there (the editor then stays shut);
+    // while the file name is set it would only be a file without tag, which the editor offers to tag.
+    const TMP3Tag::TErrorEvent previous = mp3tag.onError;
     try {
         mp3tag.SetFilename(path);
+        mp3tag.onError = [path, parent](TMP3Tag *, const QString &error) {
+            Shell::errorBox(error + QChar(u'\r') + path, parent);
+        };
         mp3tag.EditTag();
     } catch (...) {
         failed = true;
     }
+    mp3tag.onError = previous;
     if (failed)
         Shell::errorBox(TagAccessFailureText(path), parent);
 }

@@ -461,13 +461,11 @@ void Tform_manage::speedbutton_addsongClick()
     const QString folder = dirtree->SelectedPath();
     if (!HasSelectedSet() || !folder.startsWith(u'/'))
         return;  // no set, or no folder chosen in the tree
-    const QString set = SelectedSet();
-    // Each song is in the set file before the next is added. After a failed write (told to the user) the
-    // remaining files are not tried: each would re-read the set and drop the song that could not be saved.
-    for (const QString &file : filelistbox->SelectedFileNames()) {
-        if (!Library().AddSong(ForceBackSlash(folder) + file, set))
-            break;
-    }
+    QStringList paths;
+    for (const QString &file : filelistbox->SelectedFileNames())
+        paths.append(ForceBackSlash(folder) + file);
+    // One read and one write of the set file for all of them, whatever their number.
+    Library().AddSongs(paths, SelectedSet());
 }
 
 // Removing and renaming act on the focused line itself, not on the first line of the same title: two songs

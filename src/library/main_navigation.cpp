@@ -73,7 +73,9 @@ void Tform_main::pop_playrandomsongClick()
 void Tform_main::pop_playrandomsetClick()
 {
     LibraryStore &library = Library();
-    library.OpenLibrary();
+    // Runs at every end of a song while random play is on: a library that does not exist yet is told once,
+    // not after every song.
+    library.OpenLibrary(LibraryStore::MissingLibrary::TellOnce);
     const int index = DrawRandomIndex(static_cast<int>(library.setNames().size()));
     if (index < 0)
         return;  // no sets: nothing to play

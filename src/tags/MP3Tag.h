@@ -79,7 +79,8 @@ public:
     void RemoveTag();
     // Opens the tag editor window modally on Filename and saves or removes the tag as the user chose there,
     // through the editor's own instance: this component's record is not changed. Returns EditCancelled,
-    // EditSaved or EditRemoved.
+    // EditSaved or EditRemoved. When Filename does not exist, no window opens: Error becomes "File does not
+    // exist!", onError is fired with it, and the result is EditCancelled.
     uint8_t EditTag();
 
     TNotifyEvent onFileNameChange;

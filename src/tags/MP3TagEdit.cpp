@@ -4,10 +4,18 @@
 #include "tags/MP3TagEditor.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 
 uint8_t TMP3Tag::EditTag()
 {
+    // A file that is not there has no tag to show, and nothing would be saved: the editor does not open on
+    // empty boxes, the error event says why.
+    if (!QFileInfo::exists(m_filename)) {
+        m_error = ErrorFileMissing;
+        ReportError();
+        return EditCancelled;
+    }
     // A new window for every edit, owned by the application: every edit starts from what is in the file now.
     TMP3TagEditor editor;
     TMP3Tag *tag = editor.Tag();

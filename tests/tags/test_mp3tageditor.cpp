@@ -202,6 +202,29 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(path));
         QVERIFY(answers.requests().isEmpty());
     }
+
+    void aMissingFileIsToldThroughTheErrorEventAndOpensNoEditor()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("gone.mp3");
+        TMP3Tag tag;
+        tag.SetFilename(path);  // no handler yet: the read's own report goes nowhere
+        QStringList errors;
+        tag.onError = [&](TMP3Tag *sender, const QString &error) {
+            QCOMPARE(sender, &tag);
+            errors.append(error);
+        };
+        int editors = 0;
+        const uint8_t result = editWith(tag, [&](TMP3TagEditor &editor) {
+            ++editors;
+            click(editor.Button2);
+        });
+        QCOMPARE(result, TMP3Tag::EditCancelled);
+        QCOMPARE(editors, 0);
+        QCOMPARE(errors, QStringList{TMP3Tag::ErrorFileMissing});
+        QCOMPARE(tag.GetError(), QString("File does not exist!"));
+        QVERIFY(!QFile::exists(path));  // nothing was created by a save
+    }
 };
 
 QTEST_MAIN(TestMP3TagEditor)

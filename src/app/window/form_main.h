@@ -332,6 +332,7 @@ public:
     // Runs before the window closes (saving the configuration). Returns false when the close must not
     // complete because saving failed; the program then keeps running. Closing the window ends the program.
     bool FormClose();
+    QString SaveAtClose();  // what closing saves, without asking; returns the failure text, empty when saved
 
 public Q_SLOTS:
     // ---- Handlers of this folder.

@@ -47,6 +47,13 @@ QString couldNotRename(const QString &oldPath)
         + QStringLiteral("Please rename the set to the old name so the database keeps consistent.");
 }
 
+QString songNotInSet(const QString &title, const QString &setName)
+{
+    return QStringLiteral("Couldn't rename song: ") + title + kBreak
+        + QStringLiteral("The song is no longer in the set \"") + setName
+        + QStringLiteral("\". Nothing has been changed.");
+}
+
 QString badSetName(const QString &name, const QString &problem)
 {
     return QStringLiteral("Couldn't use \"") + name + QStringLiteral("\" as the name of a set.") + kBreak + problem;

@@ -20,6 +20,9 @@ QString notSaved(const QString &error, What what);
 QString couldNotDelete(const QString &path);
 QString couldNotRename(const QString &oldPath);
 
+// A song to be renamed is no longer in its set (moved or removed since it was shown).
+QString songNotInSet(const QString &title, const QString &setName);
+
 QString badSetName(const QString &name, const QString &problem);
 QString badSongTitle(const QString &title);
 QString badSongPath(const QString &path);

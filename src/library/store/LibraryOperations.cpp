@@ -166,6 +166,35 @@ bool LibraryStore::AddSong(const QString &path, const QString &setName)
     return SaveCurrentSet();
 }
 
+bool LibraryStore::AddSongs(const QStringList &paths, const QString &setName)
+{
+    Batch batch(this);
+    if (paths.isEmpty())
+        return true;
+    if (const QString problem = SetNameProblem(setName); !problem.isEmpty()) {
+        Shell::errorBox(LibraryMessages::badSetName(setName, problem));
+        return false;
+    }
+    // The songs before a path that cannot be stored are added, as one AddSong after another would have.
+    qsizetype taken = 0;
+    while (taken < paths.size() && !hasLineBreak(paths.at(taken)))
+        ++taken;
+    if (taken > 0) {
+        OpenLibrary();
+        OpenSet(setName);
+        for (qsizetype i = 0; i < taken; ++i)
+            songs_.append(SongLine(TitleFromFilePath(paths.at(i)), paths.at(i)));
+        songLinesEdited();
+        if (!SaveCurrentSet())
+            return false;
+    }
+    if (taken < paths.size()) {
+        Shell::errorBox(LibraryMessages::badSongPath(paths.at(taken)));
+        return false;
+    }
+    return true;
+}
+
 bool LibraryStore::RemoveSong(const QString &title, const QString &setName)
 {
     Batch batch(this);
@@ -199,6 +228,11 @@ bool LibraryStore::RenameSong(const QString &oldTitle, const QString &newTitle, 
     OpenSet(setName);
     const QString line = SongLine(newTitle, path);
     const int index = indexOfSongTitle(oldTitle, Qt::CaseInsensitive, Match::First);
+    if (index < 0 && path.isEmpty()) {
+        // A caller that found no line has no path either: a line without a file would only be a broken song.
+        Shell::errorBox(LibraryMessages::songNotInSet(oldTitle, setName));
+        return false;
+    }
     if (index >= 0) {
         if (songs_.at(index) == line)
             return true;  // a cancelled rename: the line stays as it is, nothing to write
@@ -233,7 +267,6 @@ bool LibraryStore::RemoveSongLine(const QString &line, int index, const QString 
 bool LibraryStore::RenameSongLine(const QString &line, int index, const QString &newTitle, const QString &setName)
 {
     Batch batch(this);
-    const QString path = SongPath(line);
     if (!isValidTitle(newTitle)) {
         Shell::errorBox(LibraryMessages::badSongTitle(newTitle));
         return false;
@@ -244,10 +277,15 @@ bool LibraryStore::RenameSongLine(const QString &line, int index, const QString 
     }
     OpenLibrary();
     OpenSet(setName);
-    const int at = indexOfSongLine(line, index);
+    int at = indexOfSongLine(line, index);
     if (at < 0)
-        return RenameSong(SongTitle(line), newTitle, setName, path);
-    const QString renamed = SongLine(newTitle, path);
+        at = indexOfSongTitle(SongTitle(line), Qt::CaseInsensitive, Match::First);
+    if (at < 0) {
+        // Gone from the set since the user saw it: renaming must not bring it back.
+        Shell::errorBox(LibraryMessages::songNotInSet(SongTitle(line), setName));
+        return false;
+    }
+    const QString renamed = SongLine(newTitle, SongPath(songs_.at(at)));
     if (songs_.at(at) == renamed)
         return true;  // a cancelled rename: nothing to write
     songs_[at] = renamed;

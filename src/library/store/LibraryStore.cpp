@@ -203,7 +203,16 @@ void LibraryStore::songLinesEdited()
 
 // --- Reading and writing ---
 
-bool LibraryStore::OpenLibrary()
+bool LibraryStore::followFolder()
+{
+    const QString folder = folderPath();
+    if (!readFolder_.isEmpty() && QDir::cleanPath(readFolder_) == QDir::cleanPath(folder))
+        return true;
+    OpenLibrary();
+    return false;
+}
+
+bool LibraryStore::OpenLibrary(MissingLibrary missing)
 {
     Batch batch(this);
     sets_.clear();
@@ -215,17 +224,20 @@ bool LibraryStore::OpenLibrary()
     clearSongs();
 
     const QString folder = folderPath();
+    readFolder_ = folder;
     const QString path = folder + QString::fromUtf16(kLibraryFileName);
     LibraryTextRead read = ReadLibraryText(path);
     if (!read.ok()) {
         if (read.status == LibraryTextRead::Status::Unreadable) {
             libraryUnreadable_ = true;
             Shell::errorBox(LibraryMessages::libraryUnreadable(path, read.reason));
-        } else {
+        } else if (missing == MissingLibrary::Tell || !missingTold_) {
+            missingTold_ = true;
             Shell::errorBox(LibraryMessages::libraryMissing(path));
         }
         return false;
     }
+    missingTold_ = false;
     sets_ = std::move(read.lines);
     if (!sets_.isEmpty()) {
         selectedSet_ = 0;
@@ -245,6 +257,8 @@ void LibraryStore::OpenSet(const QString &name)
 bool LibraryStore::SaveLibrary()
 {
     Batch batch(this);
+    if (!followFolder())
+        return true;  // nothing of another folder's library is written here
     const QString path = LibraryFilePath();
     if (libraryUnreadable_) {
         Shell::errorBox(LibraryMessages::notReplacingUnreadable(path, LibraryMessages::What::SetList));
@@ -263,6 +277,8 @@ bool LibraryStore::SaveLibrary()
 bool LibraryStore::SaveCurrentSet()
 {
     Batch batch(this);
+    if (!followFolder())
+        return true;  // as in SaveLibrary
     if (currentSetFile_.isEmpty())
         return true;
     const QString path = folderPath() + currentSetFile_;
@@ -303,20 +319,28 @@ bool LibraryStore::moveSong(int from, int to)
 
 bool LibraryStore::MoveSetUp()
 {
+    if (!followFolder())
+        return true;  // the selection was one of another folder's lists
     return selectedSet_ > 0 && selectedSet_ < sets_.size() ? moveSet(selectedSet_, selectedSet_ - 1) : true;
 }
 
 bool LibraryStore::MoveSetDown()
 {
+    if (!followFolder())
+        return true;
     return selectedSet_ >= 0 && selectedSet_ + 1 < sets_.size() ? moveSet(selectedSet_, selectedSet_ + 1) : true;
 }
 
 bool LibraryStore::MoveSongUp()
 {
+    if (!followFolder())
+        return true;
     return focusedSong_ > 0 && focusedSong_ < songs_.size() ? moveSong(focusedSong_, focusedSong_ - 1) : true;
 }
 
 bool LibraryStore::MoveSongDown()
 {
+    if (!followFolder())
+        return true;
     return focusedSong_ >= 0 && focusedSong_ + 1 < songs_.size() ? moveSong(focusedSong_, focusedSong_ + 1) : true;
 }

@@ -17,6 +17,11 @@
 // library on disk keeps its last complete state. A library or set file that exists but cannot be read is
 // never replaced by what the working copy holds instead, which would lose its contents.
 //
+// The working copy belongs to the library folder it was read from. When the folder setting has changed since
+// (the library-folder dialog, a re-read configuration), a save or move does not write that copy into the new
+// folder, over a library that is not its own: the copy is re-read from the new folder instead and nothing is
+// written.
+//
 // Set names are compared ignoring letter case wherever one is looked up. A set's file is found under the
 // spelling of its entry in the set list, or under the exact name, or else under any spelling of the name
 // (libraries copied from systems whose file names ignore case). Names that cannot be file names are refused
@@ -73,7 +78,11 @@ public:
 
     // Reloads the set list from "setlib.dat", selects the first set and loads its songs. False when the
     // library file could not be read (told to the user); the lists are then empty and there is no current set.
-    bool OpenLibrary();
+    // With MissingLibrary::TellOnce a library file that does not exist is reported only if that has not been
+    // told since the library was last read: for reads that repeat on their own, such as the random choice at
+    // every end of a song.
+    enum class MissingLibrary { Tell, TellOnce };
+    bool OpenLibrary(MissingLibrary missing = MissingLibrary::Tell);
     // Loads a set's songs, selects its entry (if listed) and makes it the current set.
     void OpenSet(const QString &name);
     bool SaveLibrary();
@@ -86,12 +95,17 @@ public:
     bool RemoveSet(const QString &name);
     bool RenameSet(const QString &oldName, const QString &newName);
     bool AddSong(const QString &path, const QString &setName);
+    // AddSong for each path in order, with the same files and messages as those calls one after another (they
+    // stop at the first that fails), but the set file is read once and written once.
+    bool AddSongs(const QStringList &paths, const QString &setName);
     bool RemoveSong(const QString &title, const QString &setName);
     bool RenameSong(const QString &oldTitle, const QString &newTitle, const QString &setName, const QString &path);
     // The library manager's variants for the line the user pointed at, so that a song whose title repeats in
     // the set is told apart from the others: after the reload the entry is `line` at `index` if it still
     // stands there, else the first entry equal to `line`, else the first entry of the same title (as
-    // RemoveSong and RenameSong find it). The renamed entry keeps its own path.
+    // RemoveSong and RenameSong find it). The renamed entry keeps its own path. A song that is no longer in
+    // the set is not renamed (the user is told); RenameSong without a path refuses such a song the same way
+    // rather than add a line without a file.
     bool RemoveSongLine(const QString &line, int index, const QString &setName);
     bool RenameSongLine(const QString &line, int index, const QString &newTitle, const QString &setName);
     bool DoesSetExist(const QString &name) const;  // from the set list as it stands, no reload
@@ -125,6 +139,7 @@ private:
     void endBatch();
 
     QString folderPath() const;
+    bool followFolder();
     QString setFileName(const QString &folder, const QString &name) const;
     void loadSongs(const QString &folder, const QString &name);
     void clearSongs();
@@ -143,6 +158,8 @@ private:
     int focusedSong_ = -1;
     QList<int> selectedSongs_;
     QString currentSetFile_;
+    QString readFolder_;  // the folder the working copy was read from; empty before the first read
+    bool missingTold_ = false;  // a missing library file was reported and has not been read since
     bool libraryUnreadable_ = false;   // "setlib.dat" exists but could not be read: never overwrite it
     bool currentSetUnreadable_ = false;  // the same for the current set's file
     bool libraryUnsaved_ = false;

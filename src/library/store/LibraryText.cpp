@@ -3,7 +3,12 @@
 #include "platform/profile/legacy_text.h"
 
 #include <QFile>
-#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -97,25 +102,34 @@ QStringList SplitLibraryText(const QByteArray &bytes)
 LibraryTextRead ReadLibraryText(const QString &path)
 {
     LibraryTextRead result;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (QFileInfo::exists(path)) {
-            result.status = LibraryTextRead::Status::Unreadable;
-            result.reason = file.errorString();
-        }
-        return result;
-    }
-    if (!QFileInfo(path).isFile()) {
+    const auto unreadable = [&result](const QString &reason) {
         result.status = LibraryTextRead::Status::Unreadable;
-        result.reason = QStringLiteral("not a plain file");
+        result.reason = reason;
         return result;
+    };
+    // Opened without blocking and checked for its type before anything is read: a FIFO, a socket or a device
+    // under a library file's name must not stop the program waiting for a writer or for endless data.
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR)
+            return result;  // Missing; a link to nothing counts as missing too
+        return unreadable(QString::fromLocal8Bit(std::strerror(error)));
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return unreadable(QStringLiteral("not a plain file"));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return unreadable(file.errorString());
     }
     const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.status = LibraryTextRead::Status::Unreadable;
-        result.reason = file.errorString();
-        return result;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return unreadable(file.errorString());
     result.status = LibraryTextRead::Status::Ok;
     result.lines = SplitLibraryText(bytes);
     return result;

@@ -1,5 +1,8 @@
 #include "engine.h"
 
+#include "playlist.h"
+
+#include <QFile>
 #include <QUrl>
 
 #include <algorithm>
@@ -13,6 +16,24 @@ using namespace std::chrono_literals;
 // Bytes decoded per step: one layer III frame of stereo 16-bit audio, so commands wait at most one frame.
 constexpr size_t kChunkBytes = 1152 * 2 * 2;
 constexpr size_t kStreamStartLimit = 256 * 1024;
+// A stream that has sent data for this long without one MPEG audio frame is something else.
+constexpr int64_t kNotMpegAfterMs = 2000;
+constexpr size_t kNotMpegAfterBytes = 1024 * 1024;
+constexpr size_t kPlaylistLimit = 256 * 1024;
+constexpr int kPlaylistHops = 4;
+
+// The start of a local file, as much as a playlist may hold.
+std::string read_head(const std::string &path)
+{
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.read(kPlaylistLimit).toStdString() : std::string();
+}
+
+int64_t now_ms()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 // Names of the player environment integers the engine itself reads.
 const std::string kEnvConnectTimeout = "http.connect_timeout_ms";
@@ -58,6 +79,7 @@ void Engine::run()
 {
     notify_.simple(XA_MSG_NOTIFY_READY);
     while (running_) {
+        check_scan();
         const bool playing = state_ == XA_PLAYER_STATE_PLAYING && ready_;
         if (playing) {
             while (running_) {
@@ -411,24 +433,84 @@ void Engine::open_input(const std::string &name)
         notify_.nack(XA_MSG_COMMAND_INPUT_OPEN, XA_ERROR_INVALID_PARAMETERS);
         return;
     }
-    if (is_url(name)) {
-        url_ = name;
-        start_stream();
-        notify_.ack(XA_MSG_COMMAND_INPUT_OPEN);
-        return;  // the input is reported open once the stream's format is known
+    open_location(name, false);
+}
+
+// Opens `name`, or, when it is a playlist, its entries in order until one opens. A stream is acknowledged at
+// once and reported open once its format is known; `acked` tells whether the open was acknowledged already.
+void Engine::open_location(std::string name, bool acked)
+{
+    while (true) {
+        if (is_url(name)) {
+            url_ = name;
+            start_stream();
+            if (!acked)
+                notify_.ack(XA_MSG_COMMAND_INPUT_OPEN);
+            return;
+        }
+        const std::string path = local_path(name);
+        int rc = check_readable_file(path);
+        std::string text;
+        if (rc == XA_SUCCESS && playlist_by_name(path)) {
+            if (take_playlist(read_head(path), path)) {
+                rc = XA_FAILURE;  // go on with its first entry
+            } else {
+                rc = XA_ERROR_INPUT_NOT_FOUND;
+                text = "the playlist names nothing that can be played";
+            }
+        } else if (rc == XA_SUCCESS) {
+            decoder_ = std::make_unique<MpegDecoder>();
+            if (equalizer_)
+                decoder_->set_equalizer(&*equalizer_);
+            std::weak_ptr<CommandQueue> weak = queue_;
+            rc = decoder_->open_file(path, quality_, [weak] {
+                if (auto q = weak.lock())
+                    q->wake();
+            });
+            if (rc == XA_SUCCESS) {
+                entries_.clear();
+                if (!acked)
+                    notify_.ack(XA_MSG_COMMAND_INPUT_OPEN);
+                input_ready();
+                return;
+            }
+            decoder_.reset();
+        }
+        if (rc == XA_ERROR_INPUT_NOT_MPEG_AUDIO) {
+            // A playlist under another name is known by its first bytes.
+            const std::string content = read_head(path);
+            if (playlist_by_content(reinterpret_cast<const uint8_t *>(content.data()), content.size()) &&
+                take_playlist(content, path))
+                rc = XA_FAILURE;
+        }
+        if (!next_entry(rc, text))
+            return;
+        name = entries_.front();
+        entries_.pop_front();
     }
-    decoder_ = std::make_unique<MpegDecoder>();
-    if (equalizer_)
-        decoder_->set_equalizer(&*equalizer_);
-    const int rc = decoder_->open_file(local_path(name), quality_);
-    if (rc != XA_SUCCESS) {
-        decoder_.reset();
-        notify_.nack(XA_MSG_COMMAND_INPUT_OPEN, rc);
-        notify_.byte_at(XA_MSG_NOTIFY_INPUT_STATE, 4, XA_INPUT_STATE_CLOSED);
-        return;
-    }
-    notify_.ack(XA_MSG_COMMAND_INPUT_OPEN);
-    input_ready();
+}
+
+// After a failed entry: true when another playlist entry is left to try. Otherwise the open fails with `error`
+// (and `text`, when there is one, as the reason).
+bool Engine::next_entry(int error, const std::string &text)
+{
+    if (!entries_.empty())
+        return true;
+    if (!text.empty())
+        notify_.error(kSourceInput, static_cast<int16_t>(error), text);
+    notify_.nack(XA_MSG_COMMAND_INPUT_OPEN, error == XA_FAILURE ? XA_ERROR_INPUT_NOT_FOUND : error);
+    notify_.byte_at(XA_MSG_NOTIFY_INPUT_STATE, 4, XA_INPUT_STATE_CLOSED);
+    return false;
+}
+
+// Puts a playlist's entries ahead of those still to try; false when it names nothing or playlists nest too deep.
+bool Engine::take_playlist(const std::string &text, const std::string &base)
+{
+    if (++playlist_hops_ > kPlaylistHops)
+        return false;
+    const std::vector<std::string> entries = playlist_entries(text, base);
+    entries_.insert(entries_.begin(), entries.begin(), entries.end());
+    return !entries.empty();
 }
 
 void Engine::close_input(bool report)
@@ -444,6 +526,8 @@ void Engine::close_input(bool report)
     stop_stream();
     decoder_.reset();
     url_.clear();
+    entries_.clear();
+    playlist_hops_ = 0;
     ready_ = false;
     play_pending_ = false;
     at_end_ = false;
@@ -470,6 +554,12 @@ void Engine::start_stream()
         decoder_->set_equalizer(&*equalizer_);
     decoder_->open_feed(quality_);
     stream_start_.clear();
+    stream_checked_ = false;
+    stream_is_playlist_ = false;
+    playlist_text_.clear();
+    stream_data_since_ms_ = -1;
+    stream_fed_ = 0;
+    title_seen_ = 0;
     ready_ = false;
 }
 
@@ -487,8 +577,32 @@ void Engine::pump_stream()
         return;
     uint8_t buffer[16384];
     size_t n;
-    while ((n = stream_->read(buffer, sizeof buffer)) > 0) {
+    std::string refused;  // what the stream is instead of MPEG audio
+    size_t taken = 0;     // a fast server never keeps the engine here for longer than a few reads
+    while (taken < kStreamStartLimit && (n = stream_->read(buffer, sizeof buffer)) > 0) {
+        taken += n;
+        if (stream_data_since_ms_ < 0)
+            stream_data_since_ms_ = now_ms();
+        if (!stream_checked_) {
+            // The first bytes and the media type tell a playlist, or a format that is not MPEG audio.
+            stream_checked_ = true;
+            const std::string type = stream_->content_type();
+            stream_is_playlist_ = playlist_by_name(url_) || playlist_by_type(type) || playlist_by_content(buffer, n);
+            if (!stream_is_playlist_)
+                refused = not_mpeg_audio(type, buffer, n);
+            if (!refused.empty())
+                break;
+        }
+        if (stream_is_playlist_) {
+            playlist_text_.append(reinterpret_cast<const char *>(buffer), n);
+            if (playlist_text_.size() > kPlaylistLimit) {
+                refused = "a text too long for a playlist";
+                break;
+            }
+            continue;
+        }
         decoder_->feed(buffer, n);
+        stream_fed_ += n;
         if (stream_start_.size() < kStreamStartLimit)
             stream_start_.insert(stream_start_.end(), buffer, buffer + n);
         const int rc = decoder_->probe_format();
@@ -507,18 +621,51 @@ void Engine::pump_stream()
             }
         }
     }
-    if (!ready_ && (stream_->state() == HttpStream::State::Failed || stream_->state() == HttpStream::State::Finished)) {
-        // Nothing playable arrived: the open failed.
-        const int err = stream_->state() == HttpStream::State::Failed ? stream_->error() : XA_ERROR_INPUT_NOT_MPEG_AUDIO;
-        if (stream_->state() == HttpStream::State::Failed)
-            notify_.error(kSourceInput, static_cast<int16_t>(err), stream_->error_text());
+    if (ready_)
+        return;
+    const HttpStream::State state = stream_->state();
+    // A stream whose first seconds (or first megabyte) hold no MPEG audio frame will not start to hold one.
+    if (refused.empty() && !stream_is_playlist_ && stream_data_since_ms_ >= 0 &&
+        (now_ms() - stream_data_since_ms_ >= kNotMpegAfterMs || stream_fed_ >= kNotMpegAfterBytes))
+        refused = "data without MPEG audio frames";
+    if (stream_is_playlist_ && refused.empty() && state == HttpStream::State::Finished) {
+        const std::string base = url_;
         stop_stream();
         decoder_.reset();
         url_.clear();
-        play_pending_ = false;
-        notify_.nack(XA_MSG_COMMAND_INPUT_OPEN, err);
-        notify_.byte_at(XA_MSG_NOTIFY_INPUT_STATE, 4, XA_INPUT_STATE_CLOSED);
+        if (take_playlist(playlist_text_, base) || next_entry(XA_ERROR_INPUT_NOT_FOUND,
+                                                            "the playlist names nothing that can be played")) {
+            const std::string next = entries_.front();
+            entries_.pop_front();
+            open_location(next, true);
+        } else {
+            play_pending_ = false;
+        }
+        return;
     }
+    if (refused.empty() && state != HttpStream::State::Failed && state != HttpStream::State::Finished)
+        return;
+    // Nothing playable arrived: this location failed; a playlist goes on with its next entry.
+    int err = XA_ERROR_INPUT_NOT_MPEG_AUDIO;
+    std::string text;
+    if (!refused.empty()) {
+        text = "the stream is not MPEG audio: " + refused;
+    } else if (state == HttpStream::State::Failed) {
+        err = stream_->error();
+        text = stream_->error_text();
+    } else {
+        text = "the stream ended before any MPEG audio";
+    }
+    stop_stream();
+    decoder_.reset();
+    url_.clear();
+    if (next_entry(err, text)) {
+        const std::string next = entries_.front();
+        entries_.pop_front();
+        open_location(next, true);
+        return;
+    }
+    play_pending_ = false;
 }
 
 void Engine::input_ready()
@@ -529,6 +676,19 @@ void Engine::input_ready()
     notify_.byte_at(XA_MSG_NOTIFY_INPUT_STATE, 4, XA_INPUT_STATE_OPEN);
     notify_.text(XA_MSG_NOTIFY_INPUT_NAME, input_name_);
     notify_.u32(XA_MSG_NOTIFY_INPUT_CAPS, is_stream() ? XA_INPUT_CAPS_STREAM : XA_INPUT_CAPS_SEEKABLE);
+    report_length();
+    if (is_stream())
+        report_stream_title(true);
+    report_position(true);
+    if (play_pending_) {
+        play_pending_ = false;
+        play();
+    }
+}
+
+// What the input is and how long it lasts; reported again when a file's scan finds the exact length.
+void Engine::report_length()
+{
     const StreamInfo info = decoder_->info();
     notify_.stream_info(info.level, info.layer, info.bitrate, info.frequency, info.mode);
     if (decoder_->length() > 0 && decoder_->rate() > 0) {
@@ -537,11 +697,28 @@ void Engine::input_ready()
     } else {
         notify_.u32(XA_MSG_NOTIFY_INPUT_DURATION, 0);
     }
-    report_position(true);
-    if (play_pending_) {
-        play_pending_ = false;
-        play();
+}
+
+void Engine::check_scan()
+{
+    if (decoder_ && ready_ && !is_stream() && !decoder_->scan_applied() && decoder_->apply_scan()) {
+        report_length();
+        last_reported_ = -1;  // the position is a share of the length
     }
+}
+
+void Engine::report_stream_title(bool force)
+{
+    if (!stream_)
+        return;
+    if (!force && stream_->title_count() == title_seen_)
+        return;
+    // The title and its count are taken together, so a title that arrives meanwhile is reported once.
+    std::string title = stream_->stream_title(&title_seen_);
+    if (!force && title == title_reported_)
+        return;  // changed and changed back since the last look
+    title_reported_ = title;
+    notify_.text(XA_MSG_NOTIFY_INPUT_STREAM_TITLE, title_reported_);
 }
 
 void Engine::reopen_for_quality()
@@ -552,7 +729,7 @@ void Engine::reopen_for_quality()
     auto fresh = std::make_unique<MpegDecoder>();
     if (equalizer_)
         fresh->set_equalizer(&*equalizer_);
-    if (fresh->open_file(local_path(input_name_), quality_) != XA_SUCCESS) {
+    if (fresh->open_file(decoder_->path(), quality_) != XA_SUCCESS) {
         notify_.error(kSourceCodec, XA_ERROR_DECODER, "the input could not be reopened at the new quality");
         return;  // keep decoding at the old quality
     }
@@ -661,6 +838,9 @@ void Engine::seek(int32_t offset, int32_t range)
         notify_.nack(XA_MSG_COMMAND_INPUT_SEEK, XA_ERROR_INVALID_PARAMETERS);
         return;
     }
+    // A small file's scan is a matter of milliseconds: wait for it, so that the seek is exact at once.
+    decoder_->prepare_seek();
+    check_scan();
     const int64_t clamped = std::clamp<int64_t>(offset, 0, range);
     const int64_t target = clamped * decoder_->length() / range;
     if (!decoder_->seek(target)) {
@@ -681,6 +861,7 @@ size_t Engine::feed_stream()
     uint8_t buffer[16384];
     const size_t n = stream_->read(buffer, sizeof buffer);
     decoder_->feed(buffer, n);
+    report_stream_title(false);
     return n;
 }
 

@@ -9,6 +9,7 @@
 #include "notifications.h"
 #include "sound_processing.h"
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -35,6 +36,12 @@ private:
 
     // Input
     void open_input(const std::string &name);
+    void open_location(std::string name, bool acked);
+    bool next_entry(int error, const std::string &text);
+    bool take_playlist(const std::string &text, const std::string &base);
+    void check_scan();
+    void report_stream_title(bool force);
+    void report_length();
     void close_input(bool report);
     void start_stream();
     void stop_stream();
@@ -73,6 +80,15 @@ private:
     std::string input_name_;     // what is open (or was named with SetInputName)
     std::string url_;            // the stream's address when the input is a network stream
     std::vector<uint8_t> stream_start_;  // bytes fed before the format was known, for a re-open
+    std::deque<std::string> entries_;    // playlist entries still to try, in order, when the current one fails
+    int playlist_hops_ = 0;              // playlists read for this open (a playlist may name another)
+    bool stream_checked_ = false;        // the stream's first bytes were looked at
+    bool stream_is_playlist_ = false;    // the stream is a playlist: its text is collected, not decoded
+    std::string playlist_text_;
+    int64_t stream_data_since_ms_ = -1;  // when the first bytes of the stream arrived
+    size_t stream_fed_ = 0;              // bytes given to the decoder while its format was unknown
+    unsigned title_seen_ = 0;            // the stream title count last looked at
+    std::string title_reported_;         // the stream title last reported
     bool ready_ = false;         // the input's format is known and it can play
     bool play_pending_ = false;  // Play arrived while a stream was still connecting
     bool at_end_ = false;

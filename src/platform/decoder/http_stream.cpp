@@ -5,6 +5,7 @@
 #include "curl_library.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -56,6 +57,11 @@ struct HttpStream::Transfer {
         static_cast<HttpStream *>(self)->on_header(data, size * count);
         return size * count;
     }
+    static int prereq(void *self, char *, char *, int, int)
+    {
+        static_cast<HttpStream *>(self)->on_connected();
+        return CURL_PREREQFUNC_OK;
+    }
     static int progress(void *self, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
     {
         return static_cast<HttpStream *>(self)->should_abort() ? 1 : 0;
@@ -68,7 +74,6 @@ std::shared_ptr<HttpStream> HttpStream::start(const std::string &url, const Http
     std::shared_ptr<HttpStream> stream(new HttpStream);
     stream->wake_ = std::move(wake);
     stream->options_ = options;
-    stream->last_data_ms_ = now_ms();
     // The thread holds its own reference, so a cancelled transfer finishes safely after the engine let go.
     std::thread([stream, url, options] { stream->run(url, options); }).detach();
     return stream;
@@ -109,6 +114,9 @@ void HttpStream::run(std::string url, HttpOptions options)
     api->easy_setopt(curl, CURLOPT_WRITEDATA, this);
     api->easy_setopt(curl, CURLOPT_HEADERFUNCTION, &Transfer::header);
     api->easy_setopt(curl, CURLOPT_HEADERDATA, this);
+    api->easy_setopt(curl, CURLOPT_PREREQDATA, this);
+    if (api->easy_setopt(curl, CURLOPT_PREREQFUNCTION, &Transfer::prereq) != CURLE_OK)
+        on_connected();  // a libcurl too old to say when it is connected: the stall timer runs from the start
     api->easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     api->easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &Transfer::progress);
     api->easy_setopt(curl, CURLOPT_XFERINFODATA, this);
@@ -141,11 +149,32 @@ void HttpStream::finish(State state, int error, std::string text)
         wake_();
 }
 
+void HttpStream::on_connected()
+{
+    // Called for every connection, redirects included: each one gets the whole stall time for its first data.
+    std::lock_guard lock(mutex_);
+    connected_ = true;
+    last_data_ms_ = now_ms();
+}
+
 void HttpStream::on_header(const char *line, size_t size)
 {
+    if (starts_with_nocase(line, size, "content-type:")) {
+        std::string value(line + 13, size - 13);
+        value = value.substr(0, value.find(';'));
+        std::string type;
+        for (char ch : value)
+            if (!std::isspace(static_cast<unsigned char>(ch)))
+                type += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        std::lock_guard lock(mutex_);
+        content_type_ = type;
+        return;
+    }
     // A status line starts each response (redirects give several): the ICY framing belongs to the last one.
     if (starts_with_nocase(line, size, "HTTP/") || starts_with_nocase(line, size, "ICY ")) {
         metaint_ = 0;
+        std::lock_guard lock(mutex_);
+        content_type_.clear();
         return;
     }
     if (starts_with_nocase(line, size, "icy-metaint:")) {
@@ -210,8 +239,16 @@ void HttpStream::parse_metadata()
     size_t end = metadata_.find("';", from);
     if (end == std::string::npos)
         end = metadata_.find('\'', from);
-    std::lock_guard lock(mutex_);
-    title_ = metadata_.substr(from, end == std::string::npos ? std::string::npos : end - from);
+    std::string title = metadata_.substr(from, end == std::string::npos ? std::string::npos : end - from);
+    {
+        std::lock_guard lock(mutex_);
+        if (title == title_)
+            return;
+        title_ = std::move(title);
+        ++title_count_;
+    }
+    if (wake_)
+        wake_();
 }
 
 void HttpStream::append_audio(const char *data, size_t size)
@@ -238,7 +275,7 @@ bool HttpStream::should_abort()
     if (cancelled_)
         return true;
     std::lock_guard lock(mutex_);
-    return !waiting_for_room_ && now_ms() - last_data_ms_ > options_.stall_timeout_ms;
+    return connected_ && !waiting_for_room_ && now_ms() - last_data_ms_ > options_.stall_timeout_ms;
 }
 
 size_t HttpStream::read(uint8_t *buffer, size_t capacity)
@@ -258,10 +295,24 @@ std::string HttpStream::error_text() const
     return error_text_;
 }
 
-std::string HttpStream::stream_title() const
+std::string HttpStream::content_type() const
 {
     std::lock_guard lock(mutex_);
+    return content_type_;
+}
+
+std::string HttpStream::stream_title(unsigned *count) const
+{
+    std::lock_guard lock(mutex_);
+    if (count)
+        *count = title_count_;
     return title_;
+}
+
+unsigned HttpStream::title_count() const
+{
+    std::lock_guard lock(mutex_);
+    return title_count_;
 }
 
 void HttpStream::cancel()

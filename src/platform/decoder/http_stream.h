@@ -1,6 +1,7 @@
 #pragma once
 // An http/https download on its own thread, for playing while downloading. Follows redirects, accepts servers
 // that answer "ICY 200 OK", asks for ICY metadata and strips it, so that only audio bytes reach the reader.
+// The stall timer starts when the connection is made: the connect timeout covers the time before.
 // The engine thread reads what has arrived without ever waiting on the network; cancel() returns at once and
 // the transfer thread cleans up after itself.
 
@@ -36,8 +37,11 @@ public:
     // XA_ERROR_NETWORK_* (or another XA error) once Failed.
     int error() const { return error_.load(); }
     std::string error_text() const;
-    // The latest StreamTitle of the ICY metadata, empty if none.
-    std::string stream_title() const;
+    // The latest StreamTitle of the ICY metadata, empty if none; the count goes up whenever a new title arrives.
+    std::string stream_title(unsigned *count = nullptr) const;
+    unsigned title_count() const;
+    // The media type of the last response ("audio/mpeg"), lower case, without parameters; empty until known.
+    std::string content_type() const;
     bool icy() const { return metaint_ > 0; }
     // Asks the transfer to end; returns at once.
     void cancel();
@@ -50,6 +54,7 @@ private:
     void run(std::string url, HttpOptions options);
     size_t on_data(const char *data, size_t size);
     void on_header(const char *line, size_t size);
+    void on_connected();
     bool should_abort();
     void append_audio(const char *data, size_t size);
     void parse_metadata();
@@ -66,6 +71,9 @@ private:
     std::deque<uint8_t> buffer_;
     std::string error_text_;
     std::string title_;
+    unsigned title_count_ = 0;
+    std::string content_type_;
+    bool connected_ = false;  // the stall timer runs only once a connection to the server stands
     bool waiting_for_room_ = false;
     int64_t last_data_ms_ = 0;
 

@@ -2,17 +2,44 @@
 
 #include <mpg123.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
+#include <condition_variable>
+#include <cstring>
 #include <fcntl.h>
 #include <mutex>
+#include <thread>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace xa_engine {
 
+// A whole-file scan on a handle and a thread of its own: the exact length in output samples (VBR files without a
+// Xing or VBRI header too) and a complete frame index for exact, fast seeks. The playing handle never scans
+// itself, since decoding after a scan and a seek back to the start differs from a plain decode in the last bit.
+// The scan reads through its own reader, which gives up as soon as the decoder that asked for it is gone.
+struct MpegDecoder::Scan {
+    std::atomic<bool> cancelled{false};
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    int64_t length = -1;
+    std::vector<off_t> index;
+    off_t step = 0;
+};
+
+
 namespace {
+// Files up to this size seek exactly even before their frame index is known (reading their frame headers
+// takes a few milliseconds).
+constexpr int64_t kExactSeekBytes = 4 << 20;
+// Reads one seek may take: enough to walk the frame headers of such a file (two or three reads a frame).
+constexpr long kSeekReads = 60000;
+
 void init_library()
 {
     static std::once_flag once;
@@ -47,11 +74,18 @@ MpegDecoder::~MpegDecoder() { close(); }
 
 void MpegDecoder::close()
 {
+    if (scan_) {
+        scan_->cancelled = true;
+        scan_.reset();
+    }
+    scan_applied_ = false;
+    have_index_ = false;
     if (mh_) {
         mpg123_close(mh_);
         mpg123_delete(mh_);
         mh_ = nullptr;
     }
+    reader_.reset();
     rate_ = 0;
     length_ = -1;
 }
@@ -91,40 +125,132 @@ int MpegDecoder::read_format()
     return XA_SUCCESS;
 }
 
+// The file as the playing handle reads it. A seek may be given a budget of reads: a seek that lands in a long
+// run of data without frames (a damaged or mostly empty file) is searched a byte at a time, and without the
+// budget could keep the engine from its commands for minutes.
+struct MpegDecoder::FileReader {
+    int fd = -1;
+    long budget = -1;  // reads left, or -1 for no limit
+    ~FileReader()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
 namespace {
-// Scans a whole file on a handle of its own: the exact length in output samples (VBR files without a Xing or
-// VBRI header too) and a complete frame index for fast seeks. The playing handle never scans itself, since
-// decoding after a scan and a seek back to the start differs from a plain decode in the last bit.
-struct ScanResult {
+mpg123_ssize_t file_read(void *handle, void *buffer, size_t size)
+{
+    auto *r = static_cast<MpegDecoder::FileReader *>(handle);
+    if (r->budget == 0)
+        return -1;
+    if (r->budget > 0)
+        --r->budget;
+    ssize_t n;
+    do
+        n = ::read(r->fd, buffer, size);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
+off_t file_seek(void *handle, off_t offset, int whence)
+{
+    return ::lseek(static_cast<MpegDecoder::FileReader *>(handle)->fd, offset, whence);
+}
+
+struct ScanReader {
+    int fd = -1;
+    std::shared_ptr<MpegDecoder::Scan> scan;
+};
+
+mpg123_ssize_t scan_read(void *handle, void *buffer, size_t size)
+{
+    auto *r = static_cast<ScanReader *>(handle);
+    if (r->scan->cancelled)
+        return -1;
+    ssize_t n;
+    do
+        n = ::read(r->fd, buffer, size);
+    while (n < 0 && errno == EINTR);
+    return n;
+}
+
+off_t scan_seek(void *handle, off_t offset, int whence)
+{
+    auto *r = static_cast<ScanReader *>(handle);
+    return r->scan->cancelled ? off_t(-1) : ::lseek(r->fd, offset, whence);
+}
+
+void scan_file(const std::shared_ptr<MpegDecoder::Scan> &scan, const std::string &path, int quality)
+{
+    int err = MPG123_OK;
+    ScanReader reader;
+    reader.scan = scan;
+    reader.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    mpg123_handle *mh = reader.fd >= 0 ? mpg123_new(nullptr, &err) : nullptr;
     int64_t length = -1;
     std::vector<off_t> index;
     off_t step = 0;
-};
-
-ScanResult scan_file(const std::string &path, int quality)
-{
-    ScanResult result;
-    int err = MPG123_OK;
-    mpg123_handle *mh = mpg123_new(nullptr, &err);
-    if (!mh)
-        return result;
-    mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_FORCE_STEREO | MPG123_QUIET, 0.0);
-    mpg123_param(mh, MPG123_DOWN_SAMPLE, quality, 0.0);
-    if (mpg123_open(mh, path.c_str()) == MPG123_OK && mpg123_scan(mh) == MPG123_OK) {
-        const off_t len = mpg123_length(mh);
-        result.length = len > 0 ? len : -1;
-        off_t *offsets = nullptr;
-        size_t fill = 0;
-        if (mpg123_index(mh, &offsets, &result.step, &fill) == MPG123_OK && offsets)
-            result.index.assign(offsets, offsets + fill);
+    if (mh) {
+        mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_FORCE_STEREO | MPG123_QUIET, 0.0);
+        mpg123_param(mh, MPG123_DOWN_SAMPLE, quality, 0.0);
+        mpg123_replace_reader_handle(mh, scan_read, scan_seek, nullptr);
+        if (mpg123_open_handle(mh, &reader) == MPG123_OK && mpg123_scan(mh) == MPG123_OK && !scan->cancelled) {
+            const off_t len = mpg123_length(mh);
+            length = len > 0 ? len : -1;
+            off_t *offsets = nullptr;
+            size_t fill = 0;
+            if (mpg123_index(mh, &offsets, &step, &fill) == MPG123_OK && offsets)
+                index.assign(offsets, offsets + fill);
+        }
+        mpg123_close(mh);
+        mpg123_delete(mh);
     }
-    mpg123_close(mh);
-    mpg123_delete(mh);
-    return result;
+    if (reader.fd >= 0)
+        ::close(reader.fd);
+    std::lock_guard lock(scan->mutex);
+    scan->length = length;
+    scan->index = std::move(index);
+    scan->step = step;
+    scan->done = true;
+    scan->finished.notify_all();
+}
+
+// Bytes of tags at the end of a file: an ID3v1 tag, and an APE tag before it or at the very end.
+int64_t trailing_tag_bytes(int fd, int64_t size)
+{
+    int64_t end = size;
+    char tail[128];
+    if (end >= 128 && ::pread(fd, tail, 3, static_cast<off_t>(end - 128)) == 3 && std::memcmp(tail, "TAG", 3) == 0)
+        end -= 128;
+    unsigned char footer[32];
+    if (end >= 32 && ::pread(fd, footer, 32, static_cast<off_t>(end - 32)) == 32 &&
+        std::memcmp(footer, "APETAGEX", 8) == 0) {
+        const uint32_t tag_size = footer[12] | footer[13] << 8 | footer[14] << 16 | uint32_t(footer[15]) << 24;
+        const bool has_header = footer[23] & 0x80;
+        const int64_t total = int64_t(tag_size) + (has_header ? 32 : 0);
+        if (total <= end)
+            end -= total;
+    }
+    return size - end;
 }
 }  // namespace
 
-int MpegDecoder::open_file(const std::string &path, int quality)
+void MpegDecoder::find_audio_bytes()
+{
+    // The audio begins at the first frame (after any ID3v2 tag, cover art and all) and ends before the tags at
+    // the end: a bit rate reckoned from the file's size would count a picture as audio.
+    const off_t first = mpg123_framepos(mh_);
+    int64_t bytes = file_bytes_ - (first > 0 ? first : 0);
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        bytes -= trailing_tag_bytes(fd, file_bytes_);
+        ::close(fd);
+    }
+    audio_bytes_ = bytes > 0 ? bytes : 0;
+}
+
+int MpegDecoder::open_file(const std::string &path, int quality, std::function<void()> scanned)
 {
     if (const int err = check_readable_file(path); err != XA_SUCCESS)
         return err;
@@ -136,19 +262,62 @@ int MpegDecoder::open_file(const std::string &path, int quality)
     for (int q = quality < 0 || quality > 2 ? 0 : quality; q >= 0; --q) {
         if (!new_handle(q))
             return XA_ERROR_OUT_OF_MEMORY;
-        if (mpg123_open(mh_, path.c_str()) != MPG123_OK)
+        reader_ = std::make_shared<FileReader>();
+        reader_->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (reader_->fd < 0 || mpg123_replace_reader_handle(mh_, file_read, file_seek, nullptr) != MPG123_OK ||
+            mpg123_open_handle(mh_, reader_.get()) != MPG123_OK)
             return XA_ERROR_INPUT_CANNOT_READ;
         if (read_format() == XA_SUCCESS) {
-            ScanResult scan = scan_file(path, q);
-            if (!scan.index.empty())
-                mpg123_set_index(mh_, scan.index.data(), scan.step, scan.index.size());
             const off_t len = mpg123_length(mh_);
-            length_ = scan.length > 0 ? scan.length : (len > 0 ? len : -1);
+            length_ = len > 0 ? len : -1;
+            find_audio_bytes();
+            auto scan = std::make_shared<Scan>();
+            scan_ = scan;
+            scan_applied_ = false;
+            std::thread([scan, path, q, scanned = std::move(scanned)] {
+                // Below the decoding thread's priority: on a busy machine the scan waits, not the sound.
+                ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
+                scan_file(scan, path, q);
+                if (!scan->cancelled && scanned)
+                    scanned();
+            }).detach();
             return XA_SUCCESS;
         }
     }
     close();
     return XA_ERROR_INPUT_NOT_MPEG_AUDIO;
+}
+
+bool MpegDecoder::wait_scan(int ms)
+{
+    if (!scan_)
+        return false;
+    std::unique_lock lock(scan_->mutex);
+    return scan_->finished.wait_for(lock, std::chrono::milliseconds(ms), [&] { return scan_->done; });
+}
+
+void MpegDecoder::prepare_seek()
+{
+    if (scan_ && !scan_applied_ && file_bytes_ <= kExactSeekBytes)
+        wait_scan(50);
+}
+
+bool MpegDecoder::apply_scan()
+{
+    if (!scan_ || scan_applied_ || !mh_)
+        return false;
+    std::lock_guard lock(scan_->mutex);
+    if (!scan_->done)
+        return false;
+    scan_applied_ = true;
+    have_index_ = !scan_->index.empty() &&
+                  mpg123_set_index(mh_, scan_->index.data(), scan_->step, scan_->index.size()) == MPG123_OK;
+    const bool changed = scan_->length > 0 && scan_->length != length_;
+    if (scan_->length > 0)
+        length_ = scan_->length;
+    scan_->index.clear();
+    scan_->index.shrink_to_fit();
+    return changed;
 }
 
 int MpegDecoder::open_feed(int quality)
@@ -223,9 +392,9 @@ StreamInfo MpegDecoder::info()
     s.frequency = static_cast<uint16_t>(fi.rate);
     s.mode = static_cast<uint8_t>(fi.mode);
     s.bitrate = static_cast<uint16_t>(fi.bitrate);
-    if (fi.vbr != MPG123_CBR && is_file_ && length_ > 0 && rate_ > 0 && file_bytes_ > 0) {
+    if (fi.vbr != MPG123_CBR && is_file_ && length_ > 0 && rate_ > 0 && audio_bytes_ > 0) {
         const double seconds = static_cast<double>(length_) / rate_;
-        s.bitrate = static_cast<uint16_t>(std::lround(file_bytes_ * 8.0 / seconds / 1000.0));
+        s.bitrate = static_cast<uint16_t>(std::clamp<long>(std::lround(audio_bytes_ * 8.0 / seconds / 1000.0), 0, 65535));
     } else if (fi.vbr == MPG123_ABR && fi.abr_rate > 0) {
         s.bitrate = static_cast<uint16_t>(fi.abr_rate);
     }
@@ -244,7 +413,20 @@ bool MpegDecoder::seek(int64_t sample)
 {
     if (!mh_ || !is_file_)
         return false;
-    return mpg123_seek(mh_, static_cast<off_t>(sample), SEEK_SET) >= 0;
+    // Until the frame index is known, an exact seek reads every frame header up to the target. That is quick
+    // for a small file; in a large one the seek uses the Xing TOC or the average frame size instead, and
+    // seeks land exactly once the scan has delivered the index.
+    const bool estimate = !have_index_ && file_bytes_ > kExactSeekBytes;
+    if (estimate)
+        mpg123_param(mh_, MPG123_ADD_FLAGS, MPG123_FUZZY, 0.0);
+    if (reader_)
+        reader_->budget = kSeekReads;
+    const bool ok = mpg123_seek(mh_, static_cast<off_t>(sample), SEEK_SET) >= 0;
+    if (reader_)
+        reader_->budget = -1;
+    if (estimate)
+        mpg123_param(mh_, MPG123_REMOVE_FLAGS, MPG123_FUZZY, 0.0);
+    return ok;
 }
 
 void MpegDecoder::set_equalizer(const XA_EqualizerInfo *eq)

@@ -5,6 +5,8 @@
 #include "xaudio.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 struct mpg123_handle_struct;
@@ -28,9 +30,21 @@ public:
     MpegDecoder(const MpegDecoder &) = delete;
     MpegDecoder &operator=(const MpegDecoder &) = delete;
 
-    // Opens a file and reads up to its first frame. quality: XA_CODEC_QUALITY_*; where a reduced rate is not
-    // possible the next better one is used (see quality()). Returns XA_SUCCESS or an XA_ERROR_INPUT_* code.
-    int open_file(const std::string &path, int quality);
+    // Opens a file and reads up to its first frame; nothing more is read on the caller's thread, whatever the
+    // file's size. The length comes from the Xing/Info/VBRI frame count where there is one (exact), otherwise
+    // from an estimate. A scan on a thread of its own then walks the whole file for the exact length and a frame
+    // index; `scanned` is called on that thread when it is done, and apply_scan() takes the result over.
+    // quality: XA_CODEC_QUALITY_*; where a reduced rate is not possible the next better one is used (see
+    // quality()). Returns XA_SUCCESS or an XA_ERROR_INPUT_* code.
+    int open_file(const std::string &path, int quality, std::function<void()> scanned = {});
+    // Takes over a finished scan's frame index and length: true when the length changed by it.
+    bool apply_scan();
+    // The scan is finished (and taken over with apply_scan()), so seeks land exactly and the length is exact.
+    bool scan_applied() const { return scan_applied_; }
+    // Waits up to `ms` for the scan to finish; true when it has.
+    bool wait_scan(int ms);
+    // Before a seek: a small file waits (briefly) for its scan, whose index makes the seek exact.
+    void prepare_seek();
     // Prepares for data given with feed(); the format becomes known once enough data has been fed.
     int open_feed(int quality);
     void feed(const uint8_t *data, size_t size);
@@ -47,6 +61,7 @@ public:
     long rate() const { return rate_; }      // output rate
     int quality() const { return quality_; } // the quality actually in use
     bool seekable() const { return is_file_; }
+    const std::string &path() const { return path_; }  // the open file
     StreamInfo info();
     // Length and position in output samples; length is -1 when unknown.
     int64_t length() const { return length_; }
@@ -54,10 +69,20 @@ public:
     bool seek(int64_t sample);
     void set_equalizer(const XA_EqualizerInfo *eq);
 
+    struct Scan;  // the state a background scan shares with its thread
+    struct FileReader;
+
 private:
     void close();
     bool new_handle(int quality);
     int read_format();
+    void find_audio_bytes();
+
+    std::shared_ptr<Scan> scan_;
+    std::shared_ptr<FileReader> reader_;  // the playing handle reads the file through it
+    bool scan_applied_ = false;
+    bool have_index_ = false;  // the scan's complete frame index is in use: seeks are exact and quick
+    int64_t audio_bytes_ = 0;  // the file's bytes less its tags: what the bit rate is reckoned from
 
     mpg123_handle_struct *mh_ = nullptr;
     bool is_file_ = false;

@@ -186,6 +186,7 @@ enum XA_Notification : int {
     XA_MSG_NOTIFY_PROGRESS = 104,
     XA_MSG_NOTIFY_DEBUG = 105,
     XA_MSG_NOTIFY_ERROR = 106,
+    XA_MSG_NOTIFY_INPUT_STREAM_TITLE = 107,  // the stream's current title (ICY StreamTitle), as a text
 };
 
 // Values carried by the notifications.

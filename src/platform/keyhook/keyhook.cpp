@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QObject>
 
+#include <chrono>
 #include <condition_variable>
 #include <fcntl.h>
 #include <memory>
@@ -30,9 +31,6 @@ struct Session {
 
     // The delivery waiting for its answer (request 0: none).
     uint64_t request = 0;
-    uint16_t wParam = 0;
-    int32_t lParam = 0;
-    bool serving = false;
     bool hasAnswer = false;
     int answer = 1;
 };
@@ -44,6 +42,26 @@ struct HookState {
     QObject *receiver = nullptr;  // lives on the UI thread; deliveries run in its context
     int wakeRead = -1;
     int wakeWrite = -1;
+
+    // The process can end through exit() with the hook still enabled (the toolkit does so when the X
+    // server goes away). A thread still joinable here would abort the process: end it first.
+    ~HookState()
+    {
+        if (!thread.joinable())
+            return;
+        if (thread.get_id() == std::this_thread::get_id()) {
+            thread.detach();
+            return;
+        }
+        {
+            std::lock_guard lock(session->mutex);
+            session->stop = true;
+        }
+        session->answered.notify_all();
+        const char byte = 1;
+        [[maybe_unused]] ssize_t written = write(wakeWrite, &byte, 1);
+        thread.join();
+    }
 };
 
 HookState &state()
@@ -64,24 +82,30 @@ std::vector<uint16_t> AskWindow()
     return window ? window->systemWideShortcuts() : std::vector<uint16_t>{};
 }
 
+// How long the keyboard may stay frozen waiting for the window's answer. A window that answers later still
+// gets its message, but its key has been passed on by then.
+constexpr std::chrono::milliseconds kAnswerTimeout{1000};
+
+// The window that had the input focus at the press being delivered (UI thread; 0 outside a delivery).
+unsigned long g_focusAtKey = 0;
+
 // UI thread: hands one queued delivery to the window and passes its answer back.
-void Serve(const std::shared_ptr<Session> &session, uint64_t request)
+void Serve(const std::shared_ptr<Session> &session, uint64_t request, uint16_t wParam, int32_t lParam,
+           unsigned long focus)
 {
-    uint16_t wParam = 0;
-    int32_t lParam = 0;
     {
         std::lock_guard lock(session->mutex);
-        if (session->stop || session->request != request || session->serving || session->hasAnswer)
+        if (session->stop)
             return;
-        session->serving = true;
-        wParam = session->wParam;
-        lParam = session->lParam;
     }
     HookWindow *window = state().window;
+    // An action may run an event loop of its own, and deliveries inside it: keep the outer one's focus.
+    const unsigned long outer = g_focusAtKey;
+    g_focusAtKey = focus;
     const int answer = window ? window->hookMessage(wParam, lParam) : 1;
+    g_focusAtKey = outer;
     {
         std::lock_guard lock(session->mutex);
-        session->serving = false;
         if (session->request == request) {
             session->hasAnswer = true;
             session->answer = answer;
@@ -90,8 +114,10 @@ void Serve(const std::shared_ptr<Session> &session, uint64_t request)
     session->answered.notify_all();
 }
 
-// Hook thread: asks the window on the UI thread and waits for the answer, or for the hook to be disabled.
-bool Deliver(const std::shared_ptr<Session> &session, QObject *receiver, uint16_t wParam, int32_t lParam)
+// Hook thread: asks the window on the UI thread and waits for the answer, for the hook to be disabled, or
+// until the keyboard has been held long enough.
+bool Deliver(const std::shared_ptr<Session> &session, QObject *receiver, uint16_t wParam, int32_t lParam,
+             unsigned long focus)
 {
     static uint64_t lastRequest = 0;
     uint64_t request = 0;
@@ -101,13 +127,13 @@ bool Deliver(const std::shared_ptr<Session> &session, QObject *receiver, uint16_
             return true;
         request = ++lastRequest;
         session->request = request;
-        session->wParam = wParam;
-        session->lParam = lParam;
         session->hasAnswer = false;
     }
-    QMetaObject::invokeMethod(receiver, [session, request] { Serve(session, request); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        receiver, [session, request, wParam, lParam, focus] { Serve(session, request, wParam, lParam, focus); },
+        Qt::QueuedConnection);
     std::unique_lock lock(session->mutex);
-    session->answered.wait(lock, [&] { return session->hasAnswer || session->stop; });
+    session->answered.wait_for(lock, kAnswerTimeout, [&] { return session->hasAnswer || session->stop; });
     const int answer = session->hasAnswer ? session->answer : 1;
     session->request = 0;
     session->hasAnswer = false;
@@ -116,7 +142,9 @@ bool Deliver(const std::shared_ptr<Session> &session, QObject *receiver, uint16_
 
 void Run(std::shared_ptr<Session> session, std::unique_ptr<XKeyboard> keyboard, QObject *receiver, int wakeRead)
 {
-    auto onKey = [&](uint16_t shortcut, bool repeat) { return Deliver(session, receiver, shortcut, repeat ? 0 : 1); };
+    auto onKey = [&](uint16_t shortcut, bool repeat, unsigned long focus) {
+        return Deliver(session, receiver, shortcut, repeat ? 0 : 1, focus);
+    };
     for (;;) {
         std::optional<std::vector<uint16_t>> newGrabs;
         {
@@ -132,6 +160,17 @@ void Run(std::shared_ptr<Session> session, std::unique_ptr<XKeyboard> keyboard, 
             session->failed = keyboard->failed();
         }
         keyboard->dispatchEvents(onKey);
+        if (keyboard->lost()) {
+            QMetaObject::invokeMethod(
+                receiver,
+                [session] {
+                    HookWindow *window = state().window;
+                    if (!session->stop && window)
+                        window->displayLost();
+                },
+                Qt::QueuedConnection);
+            break;
+        }
         {
             std::lock_guard lock(session->mutex);
             session->grabbed = keyboard->grabbed();
@@ -212,6 +251,8 @@ int DisableHook()
 }
 
 bool IsHookEnabled() { return state().session != nullptr; }
+
+unsigned long FocusAtKey() { return g_focusAtKey; }
 
 void ReloadGrabs()
 {

@@ -8,9 +8,11 @@
 //
 // Threads: every function here is called from the UI thread, the thread that called EnableHook. The hook's
 // own thread owns the X connection. For each press of a grabbed combination it calls the window's
-// hookMessage on the UI thread and waits for the answer before it withholds or replays the key; the UI
-// thread never waits for the hook's thread except in DisableHook, which stops a pending delivery first, so
-// DisableHook may be called from inside hookMessage (the key of a delivery cut short that way is passed on).
+// hookMessage on the UI thread and waits for the answer (at most a second, then the key is passed on and
+// the late answer only runs its action) before it withholds or passes on the key; the keys typed meanwhile
+// wait in the X server and follow in their order. The UI thread never waits for the hook's thread except
+// in DisableHook, which stops a pending delivery first, so DisableHook may be called from inside
+// hookMessage (the key of a delivery cut short that way is passed on).
 
 #include <cstdint>
 #include <vector>
@@ -27,6 +29,9 @@ public:
     // One key combination: wParam the shortcut value, lParam 0 for an auto-repeat, 1 otherwise. Answers 1
     // to pass the key on to the window that has the focus, 0 to withhold it.
     virtual int hookMessage(uint16_t wParam, int32_t lParam) = 0;
+    // The hook's connection to the X server broke (the server went away): no more hotkeys will come. The
+    // hook stays enabled until DisableHook, which is still needed and safe.
+    virtual void displayLost() {}
 };
 
 int SetHookWindow(HookWindow *window);
@@ -34,6 +39,9 @@ int EnableHook();
 int DisableHook();
 // True between a successful EnableHook and DisableHook.
 bool IsHookEnabled();
+// During hookMessage: the X window that had the input focus when the key was pressed (0 when unknown).
+// Whether the program was in front is a question about that moment, not about when the message arrives.
+unsigned long FocusAtKey();
 
 // Asks the hook window again which combinations are system-wide and changes the grabs to match; the window
 // calls it after reloading its hotkey table. Returns at once: the grabs change on the hook's thread, and

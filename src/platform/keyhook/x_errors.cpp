@@ -11,6 +11,9 @@ std::mutex g_mutex;
 Display *g_display = nullptr;
 XErrorHandler g_previous = nullptr;
 std::vector<XErrorRecord> g_errors;
+XIOErrorHandler g_previousIO = nullptr;
+Display *g_survivor = nullptr;
+bool g_lost = false;
 
 int CollectError(Display *display, XErrorEvent *event)
 {
@@ -26,7 +29,48 @@ int CollectError(Display *display, XErrorEvent *event)
     return previous ? previous(display, event) : 0;
 }
 
+int NoticeIOError(Display *display)
+{
+    XIOErrorHandler previous = nullptr;
+    {
+        std::lock_guard lock(g_mutex);
+        if (display == g_survivor) {
+            g_lost = true;
+            return 0;
+        }
+        previous = g_previousIO;
+    }
+    return previous ? previous(display) : 0;
+}
+
+void ReturnFromIOError(Display *display, void *)
+{
+    std::lock_guard lock(g_mutex);
+    if (display == g_survivor)
+        g_lost = true;
+}
+
 }  // namespace
+
+void SurviveConnectionLoss(Display *display)
+{
+    {
+        std::lock_guard lock(g_mutex);
+        g_survivor = display;
+        g_lost = false;
+    }
+    XIOErrorHandler previous = XSetIOErrorHandler(NoticeIOError);
+    XSetIOErrorExitHandler(display, ReturnFromIOError, nullptr);
+    std::lock_guard lock(g_mutex);
+    if (previous != NoticeIOError)
+        g_previousIO = previous;
+}
+
+bool ConnectionLost(Display *display)
+{
+    std::lock_guard lock(g_mutex);
+    return display == g_survivor && g_lost;
+}
 
 void TrapErrors(Display *display)
 {
@@ -47,6 +91,10 @@ void UntrapErrors(Display *display)
     if (g_display == display) {
         g_display = nullptr;
         g_errors.clear();
+    }
+    if (g_survivor == display) {
+        g_survivor = nullptr;
+        g_lost = false;
     }
 }
 

@@ -20,6 +20,12 @@ struct XErrorRecord {
 void TrapErrors(Display *display);
 // Stops collecting for `display` (before it is closed).
 void UntrapErrors(Display *display);
+// The connection to the X server can break (the server ends or crashes). Xlib's default reaction ends the
+// whole process from the thread that noticed, so for `display` the loss is only recorded: the Xlib call
+// that noticed returns, later calls fail at once, and ConnectionLost tells the owner to stop using it.
+// Other connections keep the handler that was installed before.
+void SurviveConnectionLoss(Display *display);
+bool ConnectionLost(Display *display);
 // Removes and returns the collected errors of requests with serial in [first, last).
 std::vector<XErrorRecord> TakeErrors(unsigned long first, unsigned long last);
 

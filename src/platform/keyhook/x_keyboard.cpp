@@ -6,11 +6,10 @@
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
+#include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace keyhook {
 
@@ -39,19 +38,49 @@ XKeyboard::XKeyboard(void *display) : display_(display)
 {
     Display *dpy = Dpy(display_);
     TrapErrors(dpy);
+    SurviveConnectionLoss(dpy);
     root_ = DefaultRootWindow(dpy);
-    int eventBase, errorBase, major, minor;
-    haveXTest_ = XTestQueryExtension(dpy, &eventBase, &errorBase, &major, &minor);
-    // With detectable auto-repeat a held key sends presses without the releases in between, so a press of a
-    // key that is already down is a repeat.
-    Bool supported = False;
-    detectableRepeat_ = XkbSetDetectableAutoRepeat(dpy, True, &supported) && supported;
     readModifierMap();
+    selectRawKeys();
+}
+
+void XKeyboard::selectRawKeys()
+{
+    Display *dpy = Dpy(display_);
+    int opcode = 0, eventBase = 0, errorBase = 0;
+    if (!XQueryExtension(dpy, "XInputExtension", &opcode, &eventBase, &errorBase))
+        return;
+    // Raw events reach every client that asks, whoever has the focus or a grab (version 2.1 on).
+    int major = 2, minor = 1;
+    if (XIQueryVersion(dpy, &major, &minor) != Success || major < 2 || (major == 2 && minor < 1))
+        return;
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(bits, XI_RawKeyPress);
+    XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
+    XISelectEvents(dpy, root_, &mask, 1);
+    xiOpcode_ = opcode;
+}
+
+bool XKeyboard::isRepeat(unsigned keycode, unsigned long time)
+{
+    if (xiOpcode_ < 0)
+        return false;
+    const auto real = std::find(realPresses_.begin(), realPresses_.end(), std::pair{keycode, time});
+    if (real == realPresses_.end())
+        return true;
+    // Presses before this one that no grab took are of no more use.
+    realPresses_.erase(realPresses_.begin(), real + 1);
+    return false;
 }
 
 XKeyboard::~XKeyboard()
 {
     Display *dpy = Dpy(display_);
+    if (lost()) {
+        // Nothing can be sent any more, and closing would report the loss again: leave the connection.
+        UntrapErrors(dpy);
+        return;
+    }
     releaseAll();
     XSync(dpy, False);
     UntrapErrors(dpy);
@@ -60,12 +89,14 @@ XKeyboard::~XKeyboard()
 
 int XKeyboard::fd() const { return ConnectionNumber(Dpy(display_)); }
 
+bool XKeyboard::lost() const { return ConnectionLost(Dpy(display_)); }
+
 void XKeyboard::readModifierMap()
 {
     Display *dpy = Dpy(display_);
-    modifierKeys_.assign(8, {});
     altMask_ = 0;
     numLockMask_ = 0;
+    lockMasks_ = LockMask;
     altIndex_ = -1;
     XModifierKeymap *map = XGetModifierMapping(dpy);
     if (!map)
@@ -75,12 +106,17 @@ void XKeyboard::readModifierMap()
             const KeyCode keycode = map->modifiermap[index * map->max_keypermod + k];
             if (keycode == 0)
                 continue;
-            modifierKeys_[index].push_back(keycode);
             const KeySym keysym = XkbKeycodeToKeysym(dpy, keycode, 0, 0);
             if (index >= Mod1MapIndex && (keysym == XK_Alt_L || keysym == XK_Alt_R) && altIndex_ < 0)
                 altIndex_ = index;
-            if (index >= Mod1MapIndex && keysym == XK_Num_Lock)
+            if (index < Mod1MapIndex)
+                continue;
+            if (keysym == XK_Num_Lock)
                 numLockMask_ = 1u << index;
+            // A lock left on must not switch the hotkeys off, so such modifiers are grabbed either way.
+            if (keysym == XK_Num_Lock || keysym == XK_Scroll_Lock || keysym == XK_Kana_Lock ||
+                keysym == XK_Shift_Lock || keysym == XK_Caps_Lock)
+                lockMasks_ |= 1u << index;
         }
     }
     XFreeModifiermap(map);
@@ -89,24 +125,37 @@ void XKeyboard::readModifierMap()
     altMask_ = 1u << altIndex_;
 }
 
-std::vector<unsigned> XKeyboard::lockVariants() const
+std::vector<unsigned> XKeyboard::lockVariants(bool keypad) const
 {
-    std::vector<unsigned> variants{0, LockMask};
-    if (numLockMask_) {
-        variants.push_back(numLockMask_);
-        variants.push_back(numLockMask_ | LockMask);
+    // Every combination of the lock modifiers; on the keypad only those with Num Lock off.
+    std::vector<unsigned> bits;
+    for (unsigned bit = 1; bit <= 0x80; bit <<= 1) {
+        if ((lockMasks_ & bit) && !(keypad && bit == numLockMask_))
+            bits.push_back(bit);
+    }
+    std::vector<unsigned> variants;
+    for (unsigned subset = 0; subset < (1u << bits.size()); ++subset) {
+        unsigned variant = 0;
+        for (size_t i = 0; i < bits.size(); ++i) {
+            if (subset & (1u << i))
+                variant |= bits[i];
+        }
+        variants.push_back(variant);
     }
     return variants;
 }
 
-bool XKeyboard::toGrab(uint16_t shortcut, Grab &grab) const
+bool XKeyboard::toGrabs(uint16_t shortcut, std::vector<Grab> &grabs) const
 {
+    grabs.clear();
     if (shortcut == 0 || (shortcut & ~kKnownBits) != 0)
         return false;
-    const KeySymbol keysym = KeysymOfVirtualKey(shortcut & 0xFF);
+    const uint16_t vk = shortcut & 0xFF;
+    const KeySymbol keysym = KeysymOfVirtualKey(vk);
     if (keysym == NoSymbol)
         return false;
-    const KeyCode keycode = XKeysymToKeycode(Dpy(display_), keysym);
+    Display *dpy = Dpy(display_);
+    const KeyCode keycode = XKeysymToKeycode(dpy, keysym);
     if (keycode == 0)
         return false;
     unsigned modifiers = 0;
@@ -116,20 +165,29 @@ bool XKeyboard::toGrab(uint16_t shortcut, Grab &grab) const
         modifiers |= ControlMask;
     if (shortcut & kShortcutAlt)
         modifiers |= altMask_;
-    grab = {shortcut, keycode, modifiers};
+    grabs.push_back({shortcut, keycode, modifiers, false});
+    // Insert and Delete are on the keypad too: its 0 and decimal keys while Num Lock is off.
+    const KeySym keypad = vk == 0x2D ? XK_KP_Insert : vk == 0x2E ? XK_KP_Delete : NoSymbol;
+    if (keypad != NoSymbol) {
+        const KeyCode keypadCode = XKeysymToKeycode(dpy, keypad);
+        if (keypadCode != 0 && keypadCode != keycode)
+            grabs.push_back({shortcut, keypadCode, modifiers, true});
+    }
     return true;
 }
 
-bool XKeyboard::grabAll(std::vector<Grab> &grabs, std::vector<bool> &ok)
+void XKeyboard::grabAll(std::vector<Grab> &grabs, std::vector<bool> &ok)
 {
     Display *dpy = Dpy(display_);
     TrapErrors(dpy);
     std::vector<std::pair<unsigned long, unsigned long>> serials;
     for (const Grab &grab : grabs) {
         const unsigned long first = NextRequest(dpy);
-        for (unsigned extra : lockVariants())
+        // Synchronous for the keyboard: at the press the server holds every key event that follows until
+        // the hook has decided where the press goes.
+        for (unsigned extra : lockVariants(grab.keypad))
             XGrabKey(dpy, static_cast<int>(grab.keycode), grab.modifiers | extra, root_, False, GrabModeAsync,
-                     GrabModeAsync);
+                     GrabModeSync);
         serials.emplace_back(first, NextRequest(dpy));
     }
     XSync(dpy, False);
@@ -149,12 +207,11 @@ bool XKeyboard::grabAll(std::vector<Grab> &grabs, std::vector<bool> &ok)
         XSync(dpy, False);
         TakeErrors(0, first);
     }
-    return all;
 }
 
 void XKeyboard::ungrab(const Grab &grab)
 {
-    for (unsigned extra : lockVariants())
+    for (unsigned extra : lockVariants(grab.keypad))
         XUngrabKey(Dpy(display_), static_cast<int>(grab.keycode), grab.modifiers | extra, root_);
 }
 
@@ -176,15 +233,18 @@ void XKeyboard::setGrabs(const std::vector<uint16_t> &shortcuts)
         return true;
     });
     std::vector<Grab> fresh;
+    std::vector<Grab> keypad;
     std::vector<uint16_t> unusable;
     for (uint16_t shortcut : wanted_) {
-        Grab grab{};
         if (isHeld(shortcut))
             continue;
-        if (toGrab(shortcut, grab))
-            fresh.push_back(grab);
-        else
+        std::vector<Grab> grabs;
+        if (!toGrabs(shortcut, grabs)) {
             unusable.push_back(shortcut);
+            continue;
+        }
+        fresh.push_back(grabs.front());
+        keypad.insert(keypad.end(), grabs.begin() + 1, grabs.end());
     }
     std::vector<bool> ok;
     grabAll(fresh, ok);
@@ -193,6 +253,13 @@ void XKeyboard::setGrabs(const std::vector<uint16_t> &shortcuts)
             grabs_.push_back(fresh[i]);
         else
             unusable.push_back(fresh[i].shortcut);
+    }
+    // The keypad's stand-ins are a bonus: the shortcut counts as grabbed by its own key.
+    std::erase_if(keypad, [&](const Grab &grab) { return Contains(unusable, grab.shortcut); });
+    grabAll(keypad, ok);
+    for (size_t i = 0; i < keypad.size(); ++i) {
+        if (ok[i])
+            grabs_.push_back(keypad[i]);
     }
     grabbed_.clear();
     failed_.clear();
@@ -220,11 +287,11 @@ void XKeyboard::releaseAll()
 const XKeyboard::Grab *XKeyboard::grabFor(unsigned keycode, unsigned state) const
 {
     const unsigned relevant = state & (ShiftMask | ControlMask | altMask_);
-    const unsigned others = state & ~(relevant | LockMask | numLockMask_) & 0xFF;
+    const unsigned others = state & ~(relevant | lockMasks_) & 0xFF;
     if (others != 0)
         return nullptr;
     for (const Grab &grab : grabs_) {
-        if (grab.keycode == keycode && grab.modifiers == relevant)
+        if (grab.keycode == keycode && grab.modifiers == relevant && !(grab.keypad && (state & numLockMask_)))
             return &grab;
     }
     return nullptr;
@@ -252,144 +319,53 @@ uint16_t XKeyboard::shortcutOf(unsigned keycode, unsigned state) const
     return shortcut;
 }
 
-bool XKeyboard::anyKeyDown(const char *keymap, int modifierIndex) const
-{
-    for (unsigned keycode : modifierKeys_[static_cast<size_t>(modifierIndex)]) {
-        if (keymap[keycode / 8] & (1 << (keycode % 8)))
-            return true;
-    }
-    return false;
-}
-
-void XKeyboard::replay(const void *keyEvent)
+void XKeyboard::dispatchEvents(const std::function<bool(uint16_t shortcut, bool repeat, unsigned long focus)> &onKey)
 {
     Display *dpy = Dpy(display_);
-    const XKeyEvent &press = *static_cast<const XKeyEvent *>(keyEvent);
-    // The press started an active grab of the whole keyboard; end it so the replayed key goes to the focus.
-    XUngrabKeyboard(dpy, CurrentTime);
-    // Step out of the way of our own key for the moment.
-    std::vector<Grab> lifted;
-    if (const Grab *grab = grabFor(press.keycode, press.state)) {
-        lifted.push_back(*grab);
-        ungrab(*grab);
-    }
-
-    char keymap[32] = {};
-    XQueryKeymap(dpy, keymap);
-    if (!(keymap[press.keycode / 8] & (1 << (press.keycode % 8))))
-        down_.erase(press.keycode);  // let go already, perhaps while the grab was lifted
-
-    if (haveXTest_) {
-        // Faked key events go through the server like real ones, so every client takes them. The modifiers
-        // of the combination may have been let go by now: hold them down for the replay.
-        std::vector<unsigned> held;
-        const int indices[] = {ShiftMapIndex, ControlMapIndex, altIndex_};
-        for (int index : indices) {
-            if (!(press.state & (1u << index)) || anyKeyDown(keymap, index))
-                continue;
-            if (modifierKeys_[static_cast<size_t>(index)].empty())
-                continue;
-            const unsigned keycode = modifierKeys_[static_cast<size_t>(index)].front();
-            XTestFakeKeyEvent(dpy, keycode, True, CurrentTime);
-            held.push_back(keycode);
-        }
-        XTestFakeKeyEvent(dpy, press.keycode, True, CurrentTime);
-        XTestFakeKeyEvent(dpy, press.keycode, False, CurrentTime);
-        for (auto it = held.rbegin(); it != held.rend(); ++it)
-            XTestFakeKeyEvent(dpy, *it, False, CurrentTime);
-    } else {
-        // Without XTest, send the key to the focus window; some clients ignore such sent events.
-        Window focus = 0;
-        int revert = 0;
-        XGetInputFocus(dpy, &focus, &revert);
-        if (focus != None && focus != PointerRoot) {
-            XKeyEvent event = press;
-            event.window = focus;
-            event.subwindow = None;
-            XSendEvent(dpy, focus, True, KeyPressMask, reinterpret_cast<XEvent *>(&event));
-            event.type = KeyRelease;
-            XSendEvent(dpy, focus, True, KeyReleaseMask, reinterpret_cast<XEvent *>(&event));
-        }
-    }
-    XSync(dpy, False);
-
-    if (!lifted.empty()) {
-        std::vector<bool> ok;
-        grabAll(lifted, ok);
-        if (!ok[0]) {
-            // Someone else took the key meanwhile.
-            std::erase_if(grabs_, [&](const Grab &g) { return g.shortcut == lifted[0].shortcut; });
-            std::erase(grabbed_, lifted[0].shortcut);
-            failed_.push_back(lifted[0].shortcut);
-        }
-    }
-}
-
-void XKeyboard::replayWhenReleased(const void *keyEvent)
-{
-    const XKeyEvent &press = *static_cast<const XKeyEvent *>(keyEvent);
-    char keymap[32] = {};
-    XQueryKeymap(Dpy(display_), keymap);
-    if (keymap[press.keycode / 8] & (1 << (press.keycode % 8))) {
-        static_assert(sizeof(pendingPress_) >= sizeof(XEvent));
-        std::memcpy(pendingPress_.data(), &press, sizeof press);
-        replayPending_ = true;
-        return;
-    }
-    replay(&press);
-}
-
-void XKeyboard::flushPendingReplay()
-{
-    if (!replayPending_)
-        return;
-    replayPending_ = false;
-    XKeyEvent press;
-    std::memcpy(&press, pendingPress_.data(), sizeof press);
-    replay(&press);
-}
-
-void XKeyboard::dispatchEvents(const std::function<bool(uint16_t shortcut, bool repeat)> &onKey)
-{
-    Display *dpy = Dpy(display_);
-    while (XPending(dpy) > 0) {
+    while (!lost() && XPending(dpy) > 0) {
         XEvent event;
         XNextEvent(dpy, &event);
+        if (event.type == GenericEvent && event.xcookie.extension == xiOpcode_) {
+            if (XGetEventData(dpy, &event.xcookie)) {
+                if (event.xcookie.evtype == XI_RawKeyPress) {
+                    const auto *raw = static_cast<const XIRawEvent *>(event.xcookie.data);
+                    realPresses_.emplace_back(static_cast<unsigned>(raw->detail), raw->time);
+                    // Presses no grab took stay unmatched; keep only the recent ones.
+                    if (realPresses_.size() > 64)
+                        realPresses_.erase(realPresses_.begin(), realPresses_.end() - 64);
+                }
+                XFreeEventData(dpy, &event.xcookie);
+            }
+            continue;
+        }
         switch (event.type) {
         case KeyPress: {
+            // Only a grab brings key events here, and this press froze the keyboard.
             const XKeyEvent &press = event.xkey;
-            if (replayPending_) {
-                const XKeyEvent *pending = reinterpret_cast<const XKeyEvent *>(pendingPress_.data());
-                if (pending->keycode == press.keycode) {
-                    down_.insert(press.keycode);
-                    break;  // an auto-repeat of the held key: its one press follows at the release
-                }
-                flushPendingReplay();  // another key first: keep the order of the keys
-            }
-            const bool repeat = down_.count(press.keycode) != 0;
-            down_.insert(press.keycode);
+            const bool repeat = isRepeat(press.keycode, press.time);
             bool passOn = true;
             const uint16_t shortcut = shortcutOf(press.keycode, press.state);
-            if (grabFor(press.keycode, press.state) && shortcut != 0)
-                passOn = onKey(shortcut, repeat);
-            if (passOn)
-                replayWhenReleased(&press);
-            break;
-        }
-        case KeyRelease: {
-            const XKeyEvent &release = event.xkey;
-            if (!detectableRepeat_ && XPending(dpy) > 0) {
-                // Plain auto-repeat sends a release and a press with the same time stamp.
-                XEvent next;
-                XPeekEvent(dpy, &next);
-                if (next.type == KeyPress && next.xkey.keycode == release.keycode && next.xkey.time == release.time)
-                    break;
+            if (grabFor(press.keycode, press.state) && shortcut != 0) {
+                Window focus = None;
+                int revert = 0;
+                XGetInputFocus(dpy, &focus, &revert);
+                passOn = onKey(shortcut, repeat, focus);
             }
-            down_.erase(release.keycode);
-            if (replayPending_ && reinterpret_cast<const XKeyEvent *>(pendingPress_.data())->keycode == release.keycode)
-                flushPendingReplay();
+            if (passOn) {
+                // The press goes to the focus as if there were no grab; the grab ends and the events held
+                // behind it follow.
+                XAllowEvents(dpy, ReplayKeyboard, CurrentTime);
+            } else {
+                // Ending the grab drops the press and lets the events held behind it go their way.
+                XUngrabKeyboard(dpy, CurrentTime);
+            }
+            XFlush(dpy);
             break;
         }
+        case KeyRelease:
+            // The grab ends at the press, so releases come only from a server that sent one before the
+            // hook's answer; the press decided already.
+            break;
         case MappingNotify: {
             XRefreshKeyboardMapping(&event.xmapping);
             if (event.xmapping.request == MappingPointer)

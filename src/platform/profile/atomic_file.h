@@ -9,4 +9,11 @@
 // Writes data to path. A symbolic link is followed (the link stays, its target is replaced); an existing
 // file keeps its permission bits (and, for root, its owner). Returns an empty text when done, else a message
 // that names the file and the reason; on failure the old file is untouched and the temporary file removed.
+// A successful write also removes, from the target's folder, the temporary files of earlier writes that were
+// cut short (see removeStaleTemporaryFiles); at most once a minute for each folder.
 QString writeFileAtomically(const QString &path, QByteArrayView data);
+
+// Removes from `folder` the temporary files this writer leaves behind when it is killed half-way: plain files
+// of this user named exactly "." + a name + "." + 1 to 8 lower-case hex digits + ".tmp", untouched for two
+// minutes and not being written by this process. Nothing else is ever removed.
+void removeStaleTemporaryFiles(const QString &folder);

@@ -4,6 +4,7 @@
 // window's library tree on every close.
 
 #include "app/window/form_main.h"
+#include "library/form_libraryfolder.h"
 #include "library/form_manage.h"
 #include "library/form_newset.h"
 #include "library/store/LibraryStore.h"
@@ -17,7 +18,9 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -103,10 +106,13 @@ private Q_SLOTS:
         form_main->TreeImageFolder = qEnvironmentVariable("DAK_BUILD_DIR");
         form_newset = new Tform_newset;
         form_manage = new Tform_manage;
+        form_libraryfolder = new Tform_libraryfolder;
     }
 
     void cleanupTestCase()
     {
+        delete form_libraryfolder;
+        form_libraryfolder = nullptr;
         delete form_manage;
         form_manage = nullptr;
         delete form_newset;
@@ -135,6 +141,7 @@ private Q_SLOTS:
     {
         form_manage->hide();
         form_newset->hide();
+        form_libraryfolder->hide();
         if (m_answers->pending() > 0)
             QFAIL("a scripted answer was not asked for");
         m_answers.reset();
@@ -403,6 +410,80 @@ private Q_SLOTS:
         QCOMPARE(tagged.size(), 400 + 128);
         QCOMPARE(tagged.left(400), QByteArray(400, '\x55'));
         QVERIFY(tagged.mid(400).startsWith("TAGTagged Title"));
+    }
+
+    void aLibraryFolderSwitchNeverWritesOneLibraryOverAnother()
+    {
+        // Two libraries that both have a set "Rock". The manager holds one of them; the folder is switched
+        // through the library-folder dialog; then a button that saves or moves is pressed. Neither folder may
+        // end up with the other's lists, in either order of the switch.
+        const QString other = m_dir->filePath("other/");
+        QVERIFY(QDir().mkpath(other));
+        Put(other + "setlib.dat", Lines({"Pop", "Rock"}));
+        Put(other + "Rock.set", Lines({"Other=/other/o.mp3", "Second=/other/s.mp3"}));
+        Put(other + "Pop.set", Lines({"P=/pop/p.mp3", "Q=/pop/q.mp3"}));
+        const auto everyByte = [&] {
+            QMap<QString, QByteArray> files;
+            for (const QString &folder : {m_lib, other}) {
+                for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+                    files.insert(folder + name, Contents(folder + name));
+            }
+            return files;
+        };
+        const QMap<QString, QByteArray> before = everyByte();
+
+        const QList<QPair<QString, QString>> switches{{m_lib, other}, {other, m_lib}};
+        for (const auto &[from, to] : switches) {
+            for (QAbstractButton *button : {static_cast<QAbstractButton *>(form_manage->speedbutton_songdown),
+                                            static_cast<QAbstractButton *>(form_manage->speedbutton_setdown),
+                                            static_cast<QAbstractButton *>(form_manage->button_recreate),
+                                            static_cast<QAbstractButton *>(form_manage->button_close)}) {
+                const QString what = from + " -> " + to + ", " + button->objectName();
+                form_manage->hide();
+                form_main->settings.Options.libraryfolder = from;
+                ShowManager();
+                form_manage->listbox_set->setCurrentRow(0);
+                form_manage->listbox_song->setCurrentRow(0);
+
+                Tform_main::ClickMenuItem(form_main->pop_libraryfolder);
+                form_libraryfolder->edit_libraryfolder->setText(to);
+                Click(form_libraryfolder->button_ok);
+                QCOMPARE(form_main->settings.Options.libraryfolder, to);
+
+                Click(button);
+                QVERIFY2(everyByte() == before, qPrintable(what));
+                // The lists now are those of the folder switched to.
+                const QByteArray sets = Contents(to + "setlib.dat");
+                QCOMPARE(Lines(Items(form_manage->listbox_set)), sets);
+            }
+        }
+        QVERIFY2(m_answers->requests().isEmpty(), qPrintable(m_answers->texts().join('|')));
+    }
+
+    void manySongsAreAddedInOneWrite()
+    {
+        const QString many = m_dir->filePath("Many/");
+        QVERIFY(QDir().mkpath(many));
+        QStringList expected;
+        for (int i = 0; i < 1000; ++i) {
+            const QString name = QString("%1 track.mp3").arg(i, 4, 10, QChar(u'0'));
+            Put(many + name, "");
+            expected.append(name.chopped(4) + "=" + many + name);
+        }
+        ShowManager();
+        form_manage->listbox_set->setCurrentRow(1);
+        const QByteArray jazz = Contents(Lib("Jazz.set"));
+        form_manage->dirtree->SelectPath(many);
+        QCOMPARE(form_manage->filelistbox->count(), 1000);
+        form_manage->filelistbox->selectAll();
+
+        QSignalSpy changes(&Library(), &LibraryStore::songListChanged);
+        Click(form_manage->speedbutton_addsong);
+        QCOMPARE(Contents(Lib("Jazz.set")), jazz + Lines(expected));
+        QCOMPARE(changes.count(), 1);  // one operation on the set, not one per song
+        QCOMPARE(Items(form_manage->listbox_song).size(), 1001);
+        QCOMPARE(QDir(m_lib).entryList(QDir::Hidden | QDir::Files).filter(".tmp"), QStringList());
+        QVERIFY2(m_answers->requests().isEmpty(), qPrintable(m_answers->texts().join('|')));
     }
 
     void everyCloseRebuildsTheLibraryTree()

@@ -250,6 +250,25 @@ private Q_SLOTS:
         QCOMPARE(File(), kUntouched);
         QCOMPARE(m_answers->texts().size(), 1);
         QVERIFY(m_answers->texts().constFirst().contains(m_dir.filePath(QStringLiteral("setlib.dat"))));
+
+        // First use with random play on (the defaults): every end of a song draws again. The missing library
+        // was told once; it is not told again after every song.
+        SetRandom(true, true);
+        for (int song = 0; song < 3; ++song) {
+            m_form->pop_nextsongClick();
+            m_form->pop_playrandomsetClick();
+        }
+        QCOMPARE(File(), kUntouched);
+        QCOMPARE(m_answers->texts().size(), 1);
+
+        // Once there was a library to read, its loss is news again, once.
+        Put(QStringLiteral("setlib.dat"), {QStringLiteral("One")});
+        m_form->pop_playrandomsetClick();
+        QCOMPARE(File(), QStringLiteral("/o/solo.mp3"));
+        QFile::remove(m_dir.filePath(QStringLiteral("setlib.dat")));
+        m_form->pop_playrandomsetClick();
+        m_form->pop_nextsongClick();
+        QCOMPARE(m_answers->texts().size(), 2);
     }
 };
 

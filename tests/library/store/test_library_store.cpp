@@ -10,12 +10,34 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
+#include <future>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 const QString kBreak = QStringLiteral("\r");
+
+// Runs `work` on a thread of its own and waits at most a few seconds for it. A read that waits on a FIFO is
+// then set free by a writer that opens and closes the FIFO, and the test fails instead of hanging.
+template <typename Work>
+bool FinishesSoon(Work work, const QStringList &fifos)
+{
+    auto done = std::async(std::launch::async, work);
+    if (done.wait_for(std::chrono::seconds(10)) == std::future_status::ready)
+        return true;
+    for (const QString &fifo : fifos) {
+        const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    done.wait();
+    return false;
+}
 
 } // namespace
 
@@ -355,6 +377,35 @@ private Q_SLOTS:
         QVERIFY2(g.answers.texts().first().contains(g.path("S.set")), qPrintable(g.answers.texts().first()));
         QVERIFY(QFileInfo(g.path("S.set")).isDir());
         QVERIFY(g.store.isCurrentSetUnsaved());
+    }
+
+    void nonPlainFilesAreReportedLikeUnreadableOnes()
+    {
+        // A FIFO named like the library file or a set file has no writer: opening it for reading would wait
+        // for ever. It is reported like a file that cannot be read, and never replaced.
+        LibraryFixture f;
+        QCOMPARE(::mkfifo(QFile::encodeName(f.path("setlib.dat")).constData(), 0600), 0);
+        bool opened = true;
+        QVERIFY(FinishesSoon([&] { opened = f.store.OpenLibrary(); }, {f.path("setlib.dat")}));
+        QVERIFY(!opened);
+        QCOMPARE(f.answers.texts().size(), 1);
+        QVERIFY(f.answers.texts().first().startsWith("Couldn't open file: " + f.path("setlib.dat") + kBreak));
+        QVERIFY(!f.answers.texts().first().contains("A new file will be created."));
+        QVERIFY(!f.store.AddSet("Rock", -1));
+        QVERIFY(QFileInfo(f.path("setlib.dat")).isFile() == false && f.exists("setlib.dat"));
+
+        LibraryFixture g;
+        g.put("setlib.dat", "S\r\nT\r\n");
+        g.put("T.set", "t=/t\r\n");
+        QCOMPARE(::mkfifo(QFile::encodeName(g.path("S.set")).constData(), 0600), 0);
+        bool added = true;
+        QVERIFY(FinishesSoon([&] { added = g.store.AddSong("/m/x.mp3", "S"); }, {g.path("S.set")}));
+        QVERIFY(!added);
+        QCOMPARE(g.answers.texts().size(), 1);
+        QVERIFY2(g.answers.texts().first().contains(g.path("S.set")), qPrintable(g.answers.texts().first()));
+        QVERIFY(g.store.AddSong("/m/y.mp3", "T"));  // the other sets are not held up
+        QCOMPARE(g.contents("T.set"), QByteArray("t=/t\r\ny=/m/y.mp3\r\n"));
+        QCOMPARE(g.entries(), (QStringList{"S.set", "T.set", "setlib.dat"}));
     }
 
     void aVanishedLibraryFileLeavesNoCurrentSet()

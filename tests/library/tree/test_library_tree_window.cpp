@@ -7,6 +7,7 @@
 #include "app/window/form_main.h"
 #include "library/LibraryMarks.h"
 #include "library/LibraryMenuEntries.h"
+#include "library/store/LibraryStore.h"
 #include "platform/shell/ScriptedAnswers.h"
 #include "playback/library_marks.h"
 #include "tags/MP3TagEditor.h"
@@ -435,6 +436,38 @@ private Q_SLOTS:
         QCOMPARE(Contents(QStringLiteral("setlib.dat")), QByteArray("Hard Rock\r\nJazz & Blues\r\n"));
     }
 
+    void aSongGoneFromItsSetIsNotRenamedIntoABrokenLine()
+    {
+        // The tree shows a song that has since left its set (moved by a drag and a rebuild elsewhere, or an
+        // edit of the file): renaming it must not add a line without a file, nor touch any other line.
+        Build();
+        SetNode(1)->setExpanded(true);
+        const QByteArray changed("Intro=/j/intro.mp3\r\nSo What=/j/what.mp3\r\n");
+        Put(QStringLiteral("Jazz & Blues.set"),
+            {QStringLiteral("Intro=/j/intro.mp3"), QStringLiteral("So What=/j/what.mp3")});
+        QVERIFY(!m_form->treeview_songlibraryEdited(SongNode(1, 1), QStringLiteral("Take 5")));
+        QCOMPARE(Contents(QStringLiteral("Jazz & Blues.set")), changed);
+        QCOMPARE(m_answers->texts().size(), 1);
+        QVERIFY2(m_answers->texts().constFirst().contains(QStringLiteral("Take Five")),
+                 qPrintable(m_answers->texts().constFirst()));
+
+        // The library manager's rename of a line that is gone: refused the same way, the file stays.
+        LibraryStore &library = m_form->Library();
+        QVERIFY(!library.RenameSongLine(QStringLiteral("Take Five=/j/five.mp3"), 1, QStringLiteral("Take 5"),
+                                        QStringLiteral("Jazz & Blues")));
+        QCOMPARE(Contents(QStringLiteral("Jazz & Blues.set")), changed);
+        QCOMPARE(m_answers->texts().size(), 2);
+
+        // A line whose place changed is still found; one of the same title keeps its own file.
+        Put(QStringLiteral("Jazz & Blues.set"),
+            {QStringLiteral("So What=/j/other.mp3"), QStringLiteral("Intro=/j/intro.mp3")});
+        QVERIFY(library.RenameSongLine(QStringLiteral("So What=/j/what.mp3"), 1, QStringLiteral("What"),
+                                       QStringLiteral("Jazz & Blues")));
+        QCOMPARE(Contents(QStringLiteral("Jazz & Blues.set")),
+                 QByteArray("What=/j/other.mp3\r\nIntro=/j/intro.mp3\r\n"));
+        QCOMPARE(m_answers->texts().size(), 2);
+    }
+
     void tagEditorOpensOnTheSongsFile()
     {
         Build();
@@ -444,17 +477,32 @@ private Q_SLOTS:
         m_form->pop_tv_mp3tageditorClick();
         QCOMPARE(m_answers->texts(), QStringList{QStringLiteral("Can't edit a currently opened song!")});
 
+        // The editor opens on the song's own file; a song whose file is gone is reported, no editor opens.
+        const QString song = Path(QStringLiteral("what.mp3"));
+        Put(QStringLiteral("what.mp3"), {QString(200, u'x')});
+        Put(QStringLiteral("Jazz & Blues.set"), {QStringLiteral("Intro=/j/intro.mp3"),
+                                                 QStringLiteral("Take Five=/j/five.mp3"), "So What=" + song});
         QString shownPath;
-        QTimer::singleShot(0, this, [&shownPath] {
+        const auto closeEditor = [&shownPath] {
             auto *editor = qobject_cast<TMP3TagEditor *>(QApplication::activeModalWidget());
             if (editor) {
                 shownPath = editor->Edit6->text();
                 editor->reject();
             }
-        });
+        };
+        QTimer::singleShot(0, this, closeEditor);
         PopupOn(SongNode(1, 2));
         m_form->pop_tv_mp3tageditorClick();
-        QCOMPARE(shownPath, QStringLiteral("/j/what.mp3"));
+        QCOMPARE(shownPath, song);
+
+        m_answers->clear();
+        shownPath.clear();
+        QTimer::singleShot(0, this, closeEditor);
+        PopupOn(SongNode(1, 1));
+        m_form->pop_tv_mp3tageditorClick();
+        QCoreApplication::processEvents();
+        QCOMPARE(shownPath, QString());
+        QCOMPARE(m_answers->texts(), QStringList{QStringLiteral("File does not exist!\r/j/five.mp3")});
 
         // A set node has no file.
         m_answers->clear();

@@ -175,9 +175,11 @@ private Q_SLOTS:
         QVERIFY2(!bare.isEmpty(), qPrintable(fx_->error()));
         PlayerProbe p;
         QVERIFY(p.open(bare));
-        const int d = p.waitCode(XA_MSG_NOTIFY_INPUT_DURATION);
+        // The first report may be an estimate; the scan that follows the open reports the exact length.
+        const int d = p.waitFor([](const XA_Message &m) {
+            return m.code == XA_MSG_NOTIFY_INPUT_DURATION && m.u32(4) == 20u;
+        });
         QVERIFY(d >= 0);
-        QCOMPARE(p.messages[size_t(d)].u32(4), 20u);
     }
 
     void seekLandsWhereAsked_data()

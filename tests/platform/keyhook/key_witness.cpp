@@ -115,3 +115,19 @@ unsigned KeyWitness::lockState()
     XkbGetState(Dpy(display_), XkbUseCoreKbd, &state);
     return state.locked_mods;
 }
+
+bool KeyWitness::bindToMod3(unsigned long keysym, bool bind)
+{
+    Display *dpy = Dpy(display_);
+    const KeyCode keycode = XKeysymToKeycode(dpy, keysym);
+    XModifierKeymap *map = XGetModifierMapping(dpy);
+    if (!map || keycode == 0)
+        return false;
+    map = bind ? XInsertModifiermapEntry(map, keycode, Mod3MapIndex)
+               : XDeleteModifiermapEntry(map, keycode, Mod3MapIndex);
+    // The server refuses (MappingBusy) while a modifier key is down; keys are up between the test's steps.
+    const int result = XSetModifierMapping(dpy, map);
+    XFreeModifiermap(map);
+    XSync(dpy, False);
+    return result == MappingSuccess;
+}

@@ -18,12 +18,14 @@ inline constexpr unsigned kWitnessLock = 1u << 1;
 inline constexpr unsigned kWitnessControl = 1u << 2;
 inline constexpr unsigned kWitnessMod1 = 1u << 3;  // Alt
 inline constexpr unsigned kWitnessMod2 = 1u << 4;  // Num Lock
+inline constexpr unsigned kWitnessMod3 = 1u << 5;
 
 class KeyWitness {
 public:
     ~KeyWitness();
     bool open(const QByteArray &display);
     void close();
+    unsigned long windowId() const { return window_; }
     // Gives the witness the input focus.
     void focus();
     // Reads what arrived so far and returns every key recorded since the last clear().
@@ -37,6 +39,9 @@ public:
     void ungrabAsOtherClient(unsigned long keysym, unsigned modifiers);
     // The lock modifiers in effect now.
     unsigned lockState();
+    // Binds the key of keysym to modifier Mod3 (true) or takes it off again (false), as a keyboard
+    // configuration tool would.
+    bool bindToMod3(unsigned long keysym, bool bind);
 
 private:
     void *display_ = nullptr;

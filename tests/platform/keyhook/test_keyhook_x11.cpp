@@ -33,16 +33,20 @@ public:
     std::map<uint16_t, int> answers;  // 1 when not listed
     std::vector<Message> messages;
     std::function<void()> duringMessage;
+    int lost = 0;
+    std::vector<unsigned long> focus;  // the focus at each message's key
 
     std::vector<uint16_t> systemWideShortcuts() override { return systemWide; }
     int hookMessage(uint16_t wParam, int32_t lParam) override
     {
         messages.push_back({wParam, lParam});
+        focus.push_back(keyhook::FocusAtKey());
         if (duringMessage)
             duringMessage();
         const auto it = answers.find(wParam);
         return it == answers.end() ? 1 : it->second;
     }
+    void displayLost() override { ++lost; }
     int count(uint16_t wParam) const
     {
         return int(std::count_if(messages.begin(), messages.end(),
@@ -83,8 +87,16 @@ private Q_SLOTS:
     void keyHeldByAnotherClientIsReportedNotGrabbed();
     void disablingReleasesTheGrabs();
     void disablingFromInsideTheMessage();
+    void keysTypedDuringTheAnswerFollowInOrder();
+    void heldPassedOnKeyReachesTheFocusAtItsPress();
+    void scrollLockBoundToAModifier();
+    void losingTheServerIsReportedNotFatal();
 
 private:
+    // Where in the witness's record the first press (or release) of keysym is; -1 when there is none.
+    int indexOf(unsigned long keysym, bool press);
+    // Types the marker until the hook reports it: after a change of the modifier map the hook grabs again.
+    bool markerReachesTheHook();
     // Types the marker and waits until the witness has it: every key typed before has then been decided.
     void settle();
     bool type(const QString &keys) { return Xdotool(server_.display(), {"key", keys}); }
@@ -131,6 +143,30 @@ void TestKeyhookX11::settle()
 {
     QVERIFY(type("ctrl+alt+m"));
     QTRY_VERIFY(witness_.gotPress(XK_m, kCtrlAlt));
+}
+
+int TestKeyhookX11::indexOf(unsigned long keysym, bool press)
+{
+    const std::vector<WitnessKey> &keys = witness_.keys();
+    for (size_t i = 0; i < keys.size(); ++i) {
+        if (keys[i].keysym == keysym && keys[i].press == press)
+            return int(i);
+    }
+    return -1;
+}
+
+bool TestKeyhookX11::markerReachesTheHook()
+{
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const int before = window_.count(kCtrlAltM);
+        if (!type("ctrl+alt+m"))
+            return false;
+        for (int wait = 0; wait < 10 && window_.count(kCtrlAltM) == before; ++wait)
+            QTest::qWait(50);
+        if (window_.count(kCtrlAltM) > before)
+            return true;
+    }
+    return false;
 }
 
 void TestKeyhookX11::noDisplayMeansNoHook()
@@ -336,6 +372,129 @@ void TestKeyhookX11::disablingFromInsideTheMessage()
     QVERIFY(type("ctrl+alt+m"));
     QTRY_VERIFY(witness_.gotPress(XK_m, kCtrlAlt));
     QCOMPARE(window_.messages.size(), size_t(1));
+}
+
+void TestKeyhookX11::keysTypedDuringTheAnswerFollowInOrder()
+{
+    // Rollover: Ctrl+Alt+P is pressed, Ctrl and Alt let go and "x" typed before P comes up. Every key after
+    // the hotkey is typed before the answer comes (xdotool runs on the thread that answers).
+    const QStringList rollover = {"keydown", "ctrl+alt+p", "keyup", "ctrl+alt", "key", "x", "keyup", "p"};
+    for (const int answer : {0, 1}) {
+        window_.messages.clear();
+        window_.focus.clear();
+        window_.answers[kCtrlAltP] = answer;
+        QVERIFY(keyhook::EnableHook() != 0);
+        witness_.clear();
+        QVERIFY(Xdotool(server_.display(), rollover));
+        QTRY_COMPARE(window_.count(kCtrlAltP), 1);
+        settle();
+        QCOMPARE(window_.messages.front(), (Message{kCtrlAltP, 1}));
+        // The focus as it was at the press, although the hook took it for the time of the answer.
+        QCOMPARE(window_.focus.front(), witness_.windowId());
+        // "x" arrives once, as typed: no modifiers, after Ctrl and Alt went up.
+        const int x = indexOf(XK_x, true);
+        QVERIFY2(x >= 0, "x was swallowed");
+        const WitnessKey typed = witness_.keys()[size_t(x)];
+        QCOMPARE(typed.state & kCtrlAlt, 0u);
+        QVERIFY(!typed.sent);
+        QVERIFY(indexOf(XK_Control_L, false) < x);
+        QVERIFY(indexOf(XK_Alt_L, false) < x);
+        QVERIFY(indexOf(XK_x, false) > x);
+        const std::vector<WitnessKey> keys = witness_.keys();
+        const auto xPresses =
+            std::count_if(keys.begin(), keys.end(), [](const WitnessKey &k) { return k.press && k.keysym == XK_x; });
+        QCOMPARE(xPresses, std::ptrdiff_t(1));
+        if (answer == 0) {
+            QCOMPARE(indexOf(XK_p, true), -1);
+        } else {
+            // Passed on, P comes first, with the modifiers it was pressed with.
+            const int p = indexOf(XK_p, true);
+            QVERIFY(p >= 0 && p < x);
+            QCOMPARE(witness_.keys()[size_t(p)].state & kCtrlAlt, kCtrlAlt);
+            QVERIFY(!witness_.keys()[size_t(p)].sent);
+        }
+        // The next press of the same hotkey is a press of its own, not a repeat.
+        QVERIFY(type("ctrl+alt+p"));
+        QTRY_COMPARE(window_.count(kCtrlAltP), 2);
+        QCOMPARE(window_.messages.back(), (Message{kCtrlAltP, 1}));
+        QCOMPARE(keyhook::DisableHook(), 0);
+    }
+}
+
+void TestKeyhookX11::heldPassedOnKeyReachesTheFocusAtItsPress()
+{
+    QVERIFY(keyhook::EnableHook() != 0);
+    QVERIFY(Xdotool(server_.display(), {"keydown", "ctrl+alt+p"}));
+    // Still held: the focus has the press already.
+    QTRY_VERIFY(witness_.gotPress(XK_p, kCtrlAlt));
+    QCOMPARE(indexOf(XK_p, false), -1);
+    QTRY_VERIFY(window_.count(kCtrlAltP) >= 3);
+    QVERIFY(Xdotool(server_.display(), {"keyup", "p", "keyup", "alt", "keyup", "ctrl"}));
+    settle();
+    // One press, then the repeats the server makes, each reported as such.
+    QCOMPARE(window_.messages.front(), (Message{kCtrlAltP, 1}));
+    for (size_t i = 1; i + 1 < window_.messages.size(); ++i)
+        QCOMPARE(window_.messages[i], (Message{kCtrlAltP, 0}));
+    const std::vector<WitnessKey> keys = witness_.keys();
+    const auto pPresses =
+        std::count_if(keys.begin(), keys.end(), [](const WitnessKey &k) { return k.press && k.keysym == XK_p; });
+    QCOMPARE(pPresses, std::ptrdiff_t(window_.count(kCtrlAltP)));
+    QVERIFY(indexOf(XK_p, false) > indexOf(XK_p, true));
+}
+
+void TestKeyhookX11::scrollLockBoundToAModifier()
+{
+    window_.answers[kCtrlAltP] = 0;
+    window_.systemWide = {kCtrlAltP, kCtrlAltM, 0x002D};
+    window_.answers[0x002D] = 0;
+    QVERIFY(keyhook::EnableHook() != 0);
+    QVERIFY(witness_.bindToMod3(XK_Scroll_Lock, true));
+    QVERIFY(markerReachesTheHook());
+    QVERIFY(type("Scroll_Lock"));
+    QTRY_VERIFY(witness_.lockState() & kWitnessMod3);
+    window_.messages.clear();
+    QVERIFY(type("ctrl+alt+p"));
+    QTRY_COMPARE(window_.count(kCtrlAltP), 1);
+    // The keypad's Insert (Num Lock off) is Insert.
+    QVERIFY(type("KP_Insert"));
+    QTRY_COMPARE(window_.count(0x002D), 1);
+    settle();
+    QVERIFY(!witness_.gotAnyPress(XK_p));
+    QCOMPARE(indexOf(XK_KP_Insert, true), -1);
+    QVERIFY(type("Scroll_Lock"));
+    QTRY_VERIFY(!(witness_.lockState() & kWitnessMod3));
+    QVERIFY(witness_.bindToMod3(XK_Scroll_Lock, false));
+    QVERIFY(markerReachesTheHook());
+    // With Num Lock on the key is the keypad's 0 again and goes to the focus.
+    QVERIFY(type("Num_Lock"));
+    QTRY_VERIFY(witness_.lockState() & kWitnessMod2);
+    QVERIFY(type("KP_0"));
+    settle();
+    QVERIFY(witness_.gotAnyPress(XK_KP_Insert));  // the unshifted keysym of the keypad's 0 key
+    QCOMPARE(window_.count(0x002D), 1);
+    QVERIFY(type("Num_Lock"));
+    QTRY_VERIFY(!(witness_.lockState() & kWitnessMod2));
+}
+
+void TestKeyhookX11::losingTheServerIsReportedNotFatal()
+{
+    // A server of its own, which goes away under the enabled hook: the hook reports it once on the UI
+    // thread and the process lives on.
+    PrivateXServer doomed;
+    QVERIFY(doomed.start());
+    qputenv("DISPLAY", doomed.display());
+    QVERIFY(keyhook::EnableHook() != 0);
+    QCOMPARE(keyhook::GrabbedShortcuts(), (std::vector<uint16_t>{kCtrlAltP, kCtrlAltM}));
+    doomed.stop();
+    QTRY_COMPARE(window_.lost, 1);
+    QVERIFY(keyhook::IsHookEnabled());
+    QCOMPARE(keyhook::DisableHook(), 0);
+    QCOMPARE(window_.lost, 1);
+    // The hook comes up again on a server that is there.
+    qputenv("DISPLAY", server_.display());
+    QVERIFY(keyhook::EnableHook() != 0);
+    QVERIFY(type("ctrl+alt+p"));
+    QTRY_COMPARE(window_.count(kCtrlAltP), 1);
 }
 
 QTEST_GUILESS_MAIN(TestKeyhookX11)

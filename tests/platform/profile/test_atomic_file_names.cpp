@@ -1,9 +1,11 @@
-// Files whose names are as long as the file system allows (255 bytes) are written like any other: the
-// temporary file beside them must not need a longer name. Set files are named after their sets, and a set
-// made from a folder with a long name gets such a name.
+// The names of the writer's temporary files. Files whose names are as long as the file system allows (255
+// bytes) are written like any other: the temporary file beside them must not need a longer name. Set files
+// are named after their sets, and a set made from a folder with a long name gets such a name. Temporary files
+// left behind by killed writes are cleared away by name, and nothing else is.
 
 #include "platform/profile/atomic_file.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -47,6 +49,45 @@ private Q_SLOTS:
         QVERIFY(!error.isEmpty());
         QVERIFY2(error.contains(path), qPrintable(error));
         QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+
+    void staleTemporaryFilesGoWithTheNextWriteAndNothingElse()
+    {
+        // A write killed half-way leaves its hidden temporary file beside the target. The next write into that
+        // folder removes such leftovers: only plain files of exactly that name pattern, and only old ones
+        // (a young one may belong to a write still going on).
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QStringList stale{".setlib.dat.1a2b3c4d.tmp", ".Rock.set.0.tmp", ".a.b.set.ffffffff.tmp",
+                                ".devud3.dat.9.tmp"};
+        const QStringList kept{".setlib.dat.1A2B.tmp",       ".setlib.dat.123456789.tmp", "setlib.dat.1a2b.tmp",
+                               ".setlib.dat.1a2g.tmp",       ".setlib.dat.1a2b.tmp~",     "..1a2b.tmp",
+                               ".setlib.dat.1a2b.TMP",       ".setlib.dat..tmp",          ".setlib.dat.1a2b.tmp.set",
+                               "Rock.set",                   ".hidden"};
+        const QDateTime old = QDateTime::currentDateTime().addSecs(-3600);
+        const auto make = [&](const QString &name, const QDateTime &when) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.write("half a file") > 0 && file.flush());
+            QVERIFY(file.setFileTime(when, QFileDevice::FileModificationTime));
+        };
+        for (const QString &name : stale + kept)
+            make(name, old);
+        make(".young.set.abc.tmp", QDateTime::currentDateTime());
+        QVERIFY(QDir(dir.path()).mkdir(".folder.set.abc.tmp"));
+        QVERIFY(QFile::link(dir.filePath("Rock.set"), dir.filePath(".link.set.abc.tmp")));
+        QDir(dir.path()).mkdir("sub");
+        make("sub/.Jazz.set.1.tmp", old);  // another folder: not written, not touched
+
+        QCOMPARE(writeFileAtomically(dir.filePath("setlib.dat"), "Rock\r\n"), QString());
+        QStringList expected = kept + QStringList{".young.set.abc.tmp", ".folder.set.abc.tmp", ".link.set.abc.tmp",
+                                                  "setlib.dat", "sub"};
+        expected.sort();
+        QStringList left = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                                      | QDir::NoDotAndDotDot);
+        left.sort();
+        QCOMPARE(left, expected);
+        QVERIFY(QFile::exists(dir.filePath("sub/.Jazz.set.1.tmp")));
     }
 };
 
