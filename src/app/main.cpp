@@ -1,13 +1,19 @@
 // Program entry: the application object, the ten windows, and the event loop. The main window's start timer
-// does the real start-up once the loop runs.
+// does the real start-up once the loop runs. A start while the program already runs for this user and
+// display hands its command line over and ends.
 
-#include "app/window/AppWindows.h"
+#include "app/instance/SingleInstance.h"
 #include "app/mpris/Mpris.h"
 #include "app/notify/DesktopNotifications.h"
-#include "app/window/form_main.h"
 #include "app/session_end.h"
+#include "app/window/AppWindows.h"
+#include "app/window/HandedOverCommandLines.h"
+#include "app/window/form_main.h"
+#include "config/settings_file.h"
+#include "platform/shell/Shell.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -18,8 +24,26 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("DAK-MP3"));
 
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    instance::SingleInstance single(instance::SocketPath());
+    switch (single.Claim(instance::ArgumentsForHandOver(arguments, QDir::currentPath()))) {
+    case instance::SingleInstance::Outcome::Primary:
+        break;
+    case instance::SingleInstance::Outcome::HandedOver:
+        return 0;
+    case instance::SingleInstance::Outcome::Failed:
+        Shell::errorBox(single.ErrorText());
+        return 1;
+    }
+    if (!single.LockConfiguration(configurationFilePath())) {
+        Shell::errorBox(QStringLiteral("DAK-MP3 is already running with the configuration ") +
+                        configurationFilePath());
+        return 1;
+    }
+
     CreateAppWindows();
-    form_main->CommandLine = QCoreApplication::arguments().mid(1);
+    form_main->CommandLine = arguments;
+    AcceptHandedOverCommandLines(single);
     form_main->timer_start->start();
     session_end::Install([] {
         // Ended before the start-up read the configuration: saving now would write defaults over it.

@@ -105,7 +105,7 @@ void Tform_main::DoAllInitStuff()
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 
     ConfigFilePath = configurationFilePath();
-    const SettingsDefaults defaults{programFolder(), RecordedWidth(), RecordedHeight()};
+    const SettingsDefaults defaults{defaultLibraryFolder(), RecordedWidth(), RecordedHeight()};
     const ProfileStatus status = loadSettings(ConfigFilePath, defaults, settings);
     if (!status.ok())
         Shell::errorBox(QStringLiteral("Couldn't open file: ") + ConfigFilePath);

@@ -213,7 +213,7 @@ void Tform_modifyaudiosettings::button_eqdefaultClick()
 
 // ---- Files ---------------------------------------------------------------------------------------------
 
-QString Tform_modifyaudiosettings::EqualizerFolder() const { return programFolder(); }
+QString Tform_modifyaudiosettings::EqualizerFolder() const { return configurationFolder(); }
 
 void Tform_modifyaudiosettings::button_loadeqsettingsClick()
 {

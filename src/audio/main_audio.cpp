@@ -91,7 +91,7 @@ void Tform_main::xaudioNotifyCodecEqualizer(TXaudioPlayer *, const XA_EqualizerI
 
 QString Tform_main::DefaultEqualizerFilePath() const
 {
-    return DefaultEqualizerFile.isEmpty() ? audio::DefaultEqualizerFile(programFolder()) : DefaultEqualizerFile;
+    return DefaultEqualizerFile.isEmpty() ? audio::DefaultEqualizerFile(configurationFolder()) : DefaultEqualizerFile;
 }
 
 void Tform_main::ApplyEqualizerSettings()

@@ -1,6 +1,5 @@
 #include "config/settings_file.h"
 
-#include <QCoreApplication>
 
 namespace {
 
@@ -106,17 +105,9 @@ ProfileStatus writeKeyByKey(const QString &path, const QList<ProfileWrite> &writ
 
 } // namespace
 
-QString programFolder()
-{
-    QString folder = QCoreApplication::applicationDirPath();
-    if (!folder.endsWith(u'/'))
-        folder += u'/';
-    return folder;
-}
-
 QString configurationFilePath()
 {
-    return programFolder() + QStringLiteral("devud3.dat");
+    return configurationFolder() + QStringLiteral("devud3.dat");
 }
 
 Settings readSettings(const ProfileFile &file, const SettingsDefaults &defaults)

@@ -1,5 +1,6 @@
 #pragma once
-// Reading and writing the program's settings in the configuration file "devud3.dat" beside the program.
+// Reading and writing the program's settings in the configuration file "devud3.dat" (where it lives:
+// config/locations.h).
 //
 // One load reads every key of every section; three writers store their part of the settings:
 // - writeOptionsSettings: the menu command that saves the options (also run first when the main window
@@ -12,14 +13,13 @@
 // keys, so a failure leaves none of them half-written. Writers and the load report failures as a
 // ProfileStatus whose message names the file; they never throw.
 
+#include "config/locations.h"
 #include "config/settings.h"
 #include "platform/profile/profile_file.h"
 
 #include <QString>
 
-// The program's folder with a final '/' (the folder of the executable).
-QString programFolder();
-// programFolder() + "devud3.dat".
+// configurationFolder() + "devud3.dat".
 QString configurationFilePath();
 
 // Every setting from the file, each key that is absent or unreadable taking its default.

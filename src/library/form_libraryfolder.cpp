@@ -6,6 +6,7 @@
 #include "library/store/LibraryPaths.h"
 #include "platform/shell/Shell.h"
 #include "widgets/PlacedWidgets.h"
+#include "config/locations.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -60,7 +61,7 @@ void Tform_libraryfolder::button_browseClick()
 
 void Tform_libraryfolder::button_defaultClick()
 {
-    edit_libraryfolder->setText(ForceBackSlash(QCoreApplication::applicationDirPath()));
+    edit_libraryfolder->setText(defaultLibraryFolder());
 }
 
 void Tform_libraryfolder::button_okClick()

@@ -13,6 +13,7 @@
 #include "tags/MP3Tag.h"
 #include "widgets/DirTree.h"
 #include "widgets/FileListBox.h"
+#include "config/locations.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -312,7 +313,7 @@ QString Tform_manage::LibraryFolderText() const
     // The folder as the user entered it: typed without a trailing "/", its parent is where the tree opens.
     QString folder = form_main != nullptr ? form_main->settings.Options.libraryfolder : Library().libraryFolder();
     if (folder.isEmpty())
-        folder = ForceBackSlash(QCoreApplication::applicationDirPath());
+        folder = defaultLibraryFolder();
     return folder;
 }
 

@@ -12,6 +12,7 @@
 #include "library/store/LibraryStore.h"
 #include "library/store/LibraryText.h"
 #include "platform/shell/Shell.h"
+#include "config/locations.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -63,7 +64,7 @@ void Tform_main::CreateLibraryMenu()
 
     // Pictures: a file that cannot be loaded leaves it and the ones after it out; the build goes on.
     const QString imageFolder =
-        TreeImageFolder.isEmpty() ? QCoreApplication::applicationDirPath() : TreeImageFolder;
+        TreeImageFolder.isEmpty() ? runtimeFilesFolder() : TreeImageFolder;
     const LibraryTreeImages images = LoadLibraryTreeImages(imageFolder);
     imagelist_images = images.images;
     imagelist_stateimages = images.stateImages;

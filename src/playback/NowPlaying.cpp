@@ -1,8 +1,8 @@
 #include "playback/NowPlaying.h"
 
+#include "config/locations.h"
 #include "playback/XaudioPlayer.h"
 
-#include <QCoreApplication>
 #include <QDir>
 
 #include <algorithm>
@@ -179,7 +179,7 @@ QString NowPlaying::Tip(int maxLength) const
 
 QString NowPlaying::StateIconPath(qint32 state) const
 {
-    const QString folder = StateIconFolder.isEmpty() ? QCoreApplication::applicationDirPath() : StateIconFolder;
+    const QString folder = StateIconFolder.isEmpty() ? runtimeFilesFolder() : StateIconFolder;
     return QDir(folder).filePath(StateIconFile(state));
 }
 

@@ -428,6 +428,15 @@ private:
     std::unique_ptr<keyhook::HookWindow> m_hookWindow;  // what the keyboard hook delivers to
     QSystemTrayIcon *m_tray = nullptr;
     TrayClicks *m_trayClicks = nullptr;
+    // Without a system tray the window stands in for the icon: an ordinary window with a taskbar entry, which
+    // "Hide Window" only minimises (main_core.cpp).
+    class TrayWatch *m_trayWatch = nullptr;
+    bool m_noTray = false;                // no tray: the window is the program's way in
+    bool m_shownForMissingTray = false;   // shown only because the tray was missing
+    bool m_noTrayExplained = false;       // the user was told why, once per run
+    bool TrayInUse() const { return m_tray != nullptr && !m_noTray; }
+    void TrayMissing();
+    void TrayBack();
     QIcon m_image1Icon;
 };
 

@@ -6,6 +6,7 @@
 #include "app/window/ProgramIcon.h"
 #include "app/window/TaskbarEntry.h"
 #include "app/window/TrayClicks.h"
+#include "app/window/TrayWatch.h"
 #include "app/window/WindowPlacement.h"
 #include "platform/keyhook/keyhook.h"
 #include "platform/shell/Shell.h"
@@ -87,6 +88,15 @@ void Tform_main::FormCreate()
     timer_start->setSingleShot(true);
     timer_start->setInterval(100);
     connect(timer_start, &QTimer::timeout, this, &Tform_main::timer_startTimer);
+
+    // Watch for the tray on a real desktop only; the offscreen platform of the tests has nothing to show.
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
+        m_trayWatch = new TrayWatch([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, this);
+        connect(m_trayWatch, &TrayWatch::TrayMissing, this, &Tform_main::TrayMissing);
+        connect(m_trayWatch, &TrayWatch::TrayBack, this, &Tform_main::TrayBack);
+        m_trayWatch->Start();
+    }
 }
 
 void Tform_main::FormDestroy()
@@ -147,6 +157,39 @@ void Tform_main::TaskBarRemoveIcon()
     ApplyWindowFlags();  // without the tray icon the window is the program's taskbar entry again
 }
 
+void Tform_main::TrayMissing()
+{
+    // The window becomes the way in: a taskbar entry of its own, and shown, whatever the saved "show" says.
+    m_noTray = true;
+    ApplyWindowFlags();
+    if (!isVisible()) {
+        m_shownForMissingTray = true;
+        show();
+    }
+    if (!m_noTrayExplained) {
+        m_noTrayExplained = true;
+        Shell::notice(QStringLiteral("The desktop has no system tray, so DAK-MP3 stays in this window. When a "
+                                     "system tray appears, DAK-MP3 moves its icon there."),
+                      this);
+    }
+}
+
+void Tform_main::TrayBack()
+{
+    m_noTray = false;
+    if (m_tray) {
+        // Dock anew in the tray that appeared.
+        m_tray->hide();
+        m_tray->show();
+    }
+    ApplyWindowFlags();
+    if (m_shownForMissingTray && isVisible() && !isMinimized())
+        hide();  // it was up only for want of the tray
+    else if (isMinimized())
+        hide();  // "Hide Window" minimised it for want of the tray; now it can really hide
+    m_shownForMissingTray = false;
+}
+
 void Tform_main::TaskBarModifyIcon(const QString &tip)
 {
     if (!m_tray)
@@ -199,6 +242,9 @@ void Tform_main::SetImage1Icon(const QIcon &icon)
 
 void Tform_main::pop_showwindowClick()
 {
+    m_shownForMissingTray = false;
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();
@@ -206,6 +252,13 @@ void Tform_main::pop_showwindowClick()
 
 void Tform_main::button_hideClick()
 {
+    m_shownForMissingTray = false;
+    if (m_noTray) {
+        // Without a tray a hidden window could not be reached again: it goes to the taskbar instead.
+        showMinimized();
+        m_shown = false;
+        return;
+    }
     hide();
 }
 
@@ -234,7 +287,7 @@ void Tform_main::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (!event->spontaneous())
-        SetSkipTaskbar(this, m_tray != nullptr);  // before the window is mapped
+        SetSkipTaskbar(this, TrayInUse());  // before the window is mapped
     m_shown = true;
 }
 

@@ -309,12 +309,12 @@ void Tform_main::ApplyWindowFlags()
     // A sizeable frame with a title but no system menu and so no close box; a tool window, which gets no
     // taskbar entry, while the tray icon stands for the program.
     Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-    flags |= m_tray ? Qt::Tool : Qt::Window;
+    flags |= TrayInUse() ? Qt::Tool : Qt::Window;
     if (m_alwaysOnTop)
         flags |= Qt::WindowStaysOnTopHint;
     if (flags == windowFlags())
         return;
-    SetSkipTaskbar(this, m_tray != nullptr);
+    SetSkipTaskbar(this, TrayInUse());
     if (QWindow *window = windowHandle()) {
         // Change the flags of the existing window in place; setWindowFlags() would hide it.
         overrideWindowFlags(flags);

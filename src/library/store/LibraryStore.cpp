@@ -8,6 +8,7 @@
 #include "library/store/LibraryText.h"
 #include "platform/profile/atomic_file.h"
 #include "platform/shell/Shell.h"
+#include "config/locations.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -56,9 +57,9 @@ QString LibraryStore::folderPath() const
 {
     QString folder = folderSource_ ? folderSource_() : QString();
     if (folder.isEmpty()) {
-        // Nothing entered: the program's folder, which is also the setting's default. Never the file system's
-        // root, which a bare "/" would be.
-        folder = QCoreApplication::instance() != nullptr ? QCoreApplication::applicationDirPath() : QDir::currentPath();
+        // Nothing entered: the default library folder, which is also the setting's default. Never the file
+        // system's root, which a bare "/" would be.
+        folder = defaultLibraryFolder();
     }
     return ForceBackSlash(folder);
 }

@@ -49,6 +49,15 @@ Answer showDialog(const Request &request)
         box.exec();
         return {true, {}};
     }
+    case Kind::Notice: {
+        auto *box = new QMessageBox(QMessageBox::Information, windowTitle(request), displayText(request.text),
+                                    QMessageBox::Ok, request.parent);
+        box->setTextFormat(Qt::PlainText);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        box->show();
+        return {true, {}};
+    }
     case Kind::Confirm: {
         QMessageBox box(QMessageBox::Question, windowTitle(request), displayText(request.text),
                         QMessageBox::Yes | QMessageBox::No, request.parent);
@@ -116,6 +125,15 @@ Answer ask(const Request &request)
     // A copy, so that an answerer that replaces itself while answering stays alive until it returns.
     const Answerer answerer = installedAnswerer();
     return answerer ? answerer(request) : showDialog(request);
+}
+
+void notice(const QString &text, QWidget *parent)
+{
+    Request request;
+    request.kind = Kind::Notice;
+    request.text = text;
+    request.parent = parent;
+    ask(request);
 }
 
 void errorBox(const QString &text, QWidget *parent)

@@ -25,6 +25,7 @@ enum class Kind {
     OpenFile,      // file-open dialog: title, the folder it starts in (initial); answers the chosen file
     BrowseFolder,  // folder browser: title, the folder it starts in (initial); answers the chosen folder
     SaveFile,      // file-save dialog: title, the folder it starts in (initial), filter; answers the name
+    Notice,        // information icon, one OK button; not modal: the call returns at once
 };
 
 struct Request {
@@ -52,6 +53,9 @@ Answer ask(const Request &request);
 
 // Shows an error box and returns when the user closed it.
 void errorBox(const QString &text, QWidget *parent = nullptr);
+
+// Tells the user something without waiting: the box stays up beside the program until the user closes it.
+void notice(const QString &text, QWidget *parent = nullptr);
 
 // Asks a Yes/No question; true for Yes.
 bool confirm(const QString &text, QWidget *parent = nullptr);
