@@ -41,18 +41,9 @@ start_desktop() {
     _desktop_pids+=($!)
   fi
 
-  _desktop_runtime=$(mktemp -d)
-  chmod 700 "$_desktop_runtime"
-  export XDG_RUNTIME_DIR="$_desktop_runtime"
-  pulseaudio --daemonize=no --exit-idle-time=-1 -n --use-pid-file=no --system=no \
-    --load="module-null-sink sink_name=test" --load=module-native-protocol-unix >/dev/null 2>&1 &
-  _desktop_pids+=($!)
-  export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
-  _wait_for 20 pactl info || { echo "desktop: PulseAudio did not start" >&2; return 1; }
-  pactl set-default-sink test
-
-  # A session bus of our own, so desktop services (media controls, notifications, the running instance) are
-  # those of this desktop only.
+  # A session bus of our own, started before the sound server: PulseAudio claims its name on the session bus
+  # and a second one on the same bus would not start. Desktop services (media controls, notifications) are
+  # then those of this desktop only.
   local busfile
   busfile=$(mktemp)
   dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$busfile" >/dev/null 2>&1 &
@@ -65,5 +56,15 @@ start_desktop() {
   export DBUS_SESSION_BUS_ADDRESS
   rm -f "$busfile"
   [ -n "$DBUS_SESSION_BUS_ADDRESS" ] || { echo "desktop: dbus-daemon did not start" >&2; return 1; }
+  _desktop_runtime=$(mktemp -d)
+  chmod 700 "$_desktop_runtime"
+  export XDG_RUNTIME_DIR="$_desktop_runtime"
+  pulseaudio --daemonize=no --exit-idle-time=-1 -n --use-pid-file=no --system=no \
+    --load="module-null-sink sink_name=test" --load=module-native-protocol-unix >/dev/null 2>&1 &
+  _desktop_pids+=($!)
+  export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
+  _wait_for 20 pactl info || { echo "desktop: PulseAudio did not start" >&2; return 1; }
+  pactl set-default-sink test
+
   trap stop_desktop EXIT
 }
