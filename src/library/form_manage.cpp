@@ -25,6 +25,8 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include <algorithm>
+
 Tform_manage *form_manage = nullptr;
 
 namespace {
@@ -55,6 +57,15 @@ QPushButton *MakeButton(QWidget *parent, const char *name, const QString &captio
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
+}
+
+// Whether a folder of `path` is a hidden (dot) one, as ~/.local is.
+bool InHiddenFolder(const QString &path)
+{
+    const QStringList names = path.split(u'/', Qt::SkipEmptyParts);
+    return std::any_of(names.begin(), names.end(), [](const QString &name) {
+        return name.startsWith(u'.') && name != u"." && name != u"..";
+    });
 }
 
 bool IsEnter(int key)
@@ -330,6 +341,13 @@ void Tform_manage::FormShow()
     // showing the library.
     try {
         const QString folder = LibraryFolderText();
+        // The tree leaves hidden folders out; a library folder inside one (an installed program's default is
+        // ~/.local/share/dak-mp3) could not be selected, so they are shown then.
+        if (InHiddenFolder(folder.left(folder.lastIndexOf(u'/') + 1))) {
+            TDirTypes types = dirtree->DirTypes();
+            types.insert(TDirType::dtHidden);
+            dirtree->SetDirTypes(types);
+        }
         // The tree is built once and kept: the mount watcher keeps its drives in line, and a folder made
         // since a branch was read is found by SelectPath. Building it touches no drive but the local disks.
         if (dirtree->Built())

@@ -551,6 +551,37 @@ private Q_SLOTS:
         folder->setExpanded(true);
         QCOMPARE(folder->child(0)->text(0), QString(".cache"));
     }
+
+    void aLibraryFolderInsideADotFolderIsSelected()
+    {
+        // An installed program keeps its library in ~/.local/share/dak-mp3, below a hidden folder.
+        TDirTree *tree = form_manage->dirtree;
+        tree->SetDirTypes({TDirType::dtReadOnly, TDirType::dtSystem, TDirType::dtArchive, TDirType::dtNormal});
+        const QString hidden = m_dir->filePath(".local/share/dak-mp3/");
+        QVERIFY(QDir().mkpath(hidden));
+        Put(hidden + "setlib.dat", Lines({"Soul"}));
+        form_main->settings.Options.libraryfolder = hidden;
+        ShowManager();
+        QCOMPARE(tree->SelectedPath(), hidden);
+        QVERIFY(tree->DirTypes().contains(TDirType::dtHidden));
+        QCOMPARE(Items(form_manage->listbox_set), QStringList{"Soul"});
+        QCOMPARE(Items(form_manage->filelistbox), QStringList());
+        form_manage->hide();
+
+        // Hidden again by the user, the next show of such a folder brings them back; a plain folder keeps the
+        // user's choice.
+        QTest::keyClick(tree, Qt::Key_H, Qt::ControlModifier);
+        QVERIFY(!tree->DirTypes().contains(TDirType::dtHidden));
+        form_main->settings.Options.libraryfolder = m_lib;
+        ShowManager();
+        QCOMPARE(tree->SelectedPath(), m_lib);
+        QVERIFY(!tree->DirTypes().contains(TDirType::dtHidden));
+        form_manage->hide();
+        form_main->settings.Options.libraryfolder = hidden;
+        ShowManager();
+        QCOMPARE(tree->SelectedPath(), hidden);
+        QVERIFY2(m_answers->requests().isEmpty(), qPrintable(m_answers->texts().join('|')));
+    }
 };
 
 QTEST_MAIN(TestFormManage)
