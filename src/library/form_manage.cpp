@@ -5,6 +5,7 @@
 #include "library/EditMP3Tag.h"
 #include "library/SharedLibrary.h"
 #include "library/form_newset.h"
+#include "library/form_progress.h"
 #include "library/store/LibraryMessages.h"
 #include "library/store/LibraryPaths.h"
 #include "library/store/LibraryStore.h"
@@ -488,8 +489,11 @@ void Tform_manage::speedbutton_addsongClick()
     QStringList paths;
     for (const QString &file : filelistbox->SelectedFileNames())
         paths.append(ForceBackSlash(folder) + file);
-    // One read and one write of the set file for all of them, whatever their number.
-    Library().AddSongs(paths, SelectedSet());
+    // One read and one write of the set file for all of them, whatever their number. Many songs show the
+    // progress that a folder import shows, and can be cancelled before anything is written.
+    TLibraryProgress progress(QStringLiteral("progress_addsongs"), windowTitle());
+    Library().AddSongs(paths, SelectedSet(),
+                       [&progress](qsizetype prepared, qsizetype total) { return progress.adding(prepared, total); });
 }
 
 // Removing and renaming act on the focused line itself, not on the first line of the same title: two songs

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMap>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -27,6 +28,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -477,11 +479,44 @@ private Q_SLOTS:
         QCOMPARE(form_manage->filelistbox->count(), 1000);
         form_manage->filelistbox->selectAll();
 
+        // The progress of the folder import shows; the user cancels as soon as it does: nothing is written.
+        int mostShown = 0;
+        bool cancel = true;
+        bool otherAdded = false;
+        QTimer hand;
+        connect(&hand, &QTimer::timeout, [&] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                auto *progress = qobject_cast<QProgressDialog *>(w);
+                if (!progress || !progress->isVisible() || progress->value() <= 0)
+                    continue;
+                QVERIFY(progress->isModal());
+                mostShown = std::max(mostShown, progress->maximum());
+                if (cancel)
+                    progress->cancel();
+                else if (!otherAdded)  // a hotkey, say, changes the set while the progress lets events through
+                    otherAdded = Library().AddSong("/else/where.mp3", "Jazz");
+            }
+        });
+        hand.start(0);
         QSignalSpy changes(&Library(), &LibraryStore::songListChanged);
         Click(form_manage->speedbutton_addsong);
-        QCOMPARE(Contents(Lib("Jazz.set")), jazz + Lines(expected));
+        QCOMPARE(mostShown, 1000);
+        QCOMPARE(Contents(Lib("Jazz.set")), jazz);
+        QCOMPARE(Items(form_manage->listbox_song).size(), 1);
+        QVERIFY(m_answers->requests().isEmpty());  // a cancel is no failure to tell
+
+        // Left to run, it adds them all after what changed meanwhile, and goes away.
+        cancel = false;
+        mostShown = 0;
+        Click(form_manage->speedbutton_addsong);
+        hand.stop();
+        QCOMPARE(mostShown, 1000);
+        for (QWidget *w : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<QProgressDialog *>(w) || !w->isVisible());
+        QVERIFY(otherAdded);
+        QCOMPARE(Contents(Lib("Jazz.set")), jazz + Lines({"where=/else/where.mp3"}) + Lines(expected));
         QCOMPARE(changes.count(), 1);  // one operation on the set, not one per song
-        QCOMPARE(Items(form_manage->listbox_song).size(), 1001);
+        QCOMPARE(Items(form_manage->listbox_song).size(), 1002);
         QCOMPARE(QDir(m_lib).entryList(QDir::Hidden | QDir::Files).filter(".tmp"), QStringList());
         QVERIFY2(m_answers->requests().isEmpty(), qPrintable(m_answers->texts().join('|')));
     }
