@@ -5,6 +5,7 @@
 #include "library/EditMP3Tag.h"
 #include "library/SharedLibrary.h"
 #include "library/form_newset.h"
+#include "library/form_progress.h"
 #include "library/store/LibraryMessages.h"
 #include "library/store/LibraryPaths.h"
 #include "library/store/LibraryStore.h"
@@ -24,6 +25,8 @@
 #include <QShowEvent>
 #include <QStyle>
 #include <QToolButton>
+
+#include <algorithm>
 
 Tform_manage *form_manage = nullptr;
 
@@ -55,6 +58,15 @@ QPushButton *MakeButton(QWidget *parent, const char *name, const QString &captio
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
+}
+
+// Whether a folder of `path` is a hidden (dot) one, as ~/.local is.
+bool InHiddenFolder(const QString &path)
+{
+    const QStringList names = path.split(u'/', Qt::SkipEmptyParts);
+    return std::any_of(names.begin(), names.end(), [](const QString &name) {
+        return name.startsWith(u'.') && name != u"." && name != u"..";
+    });
 }
 
 bool IsEnter(int key)
@@ -330,6 +342,13 @@ void Tform_manage::FormShow()
     // showing the library.
     try {
         const QString folder = LibraryFolderText();
+        // The tree leaves hidden folders out; a library folder inside one (an installed program's default is
+        // ~/.local/share/dak-mp3) could not be selected, so they are shown then.
+        if (InHiddenFolder(folder.left(folder.lastIndexOf(u'/') + 1))) {
+            TDirTypes types = dirtree->DirTypes();
+            types.insert(TDirType::dtHidden);
+            dirtree->SetDirTypes(types);
+        }
         // The tree is built once and kept: the mount watcher keeps its drives in line, and a folder made
         // since a branch was read is found by SelectPath. Building it touches no drive but the local disks.
         if (dirtree->Built())
@@ -470,8 +489,11 @@ void Tform_manage::speedbutton_addsongClick()
     QStringList paths;
     for (const QString &file : filelistbox->SelectedFileNames())
         paths.append(ForceBackSlash(folder) + file);
-    // One read and one write of the set file for all of them, whatever their number.
-    Library().AddSongs(paths, SelectedSet());
+    // One read and one write of the set file for all of them, whatever their number. Many songs show the
+    // progress that a folder import shows, and can be cancelled before anything is written.
+    TLibraryProgress progress(QStringLiteral("progress_addsongs"), windowTitle());
+    Library().AddSongs(paths, SelectedSet(),
+                       [&progress](qsizetype prepared, qsizetype total) { return progress.adding(prepared, total); });
 }
 
 // Removing and renaming act on the focused line itself, not on the first line of the same title: two songs

@@ -1,6 +1,8 @@
-// Song navigation: "Next Song", "Previous Song", "Play Random Song" and "Play Random Set". They work on the
-// current set and title (the captions of label_setname and label_songtitle, as OpenMP3 last set them) and on
-// the library files; no position is kept between commands. Sequential steps never leave the current set.
+// Song navigation: "Next Song", "Previous Song", "Play Random Song" and "Play Random Set". Sequential steps work
+// on the library set and title of the song opened last (nowPlaying's, not the title line, which shows a
+// stream's own title while it reports one) and on the library files; no position is kept between commands.
+// Sequential steps never leave the current set. A random song is drawn from the set the window names, which
+// "Play Random Set" sets before its song opens.
 // The speed buttons, the hotkeys and the end of a song reach these by clicking their menu items.
 
 #include "app/window/form_main.h"
@@ -8,6 +10,7 @@
 #include "library/SongSteps.h"
 #include "library/store/LibraryStore.h"
 #include "library/store/LibraryText.h"
+#include "playback/NowPlaying.h"
 #include "playback/transport_logic.h"
 
 #include <QLabel>
@@ -20,8 +23,8 @@ namespace {
 // library song or its title is not in the set (any more).
 void StepThroughSet(Tform_main *window, SongStep step)
 {
-    const QString setName = window->label_setname->text();
-    const QString title = window->label_songtitle->text();
+    const QString setName = window->nowPlaying->SetName();
+    const QString title = window->nowPlaying->Title();
     if (setName == playback::kSetUnknown || title == playback::kTitleUnknown)
         return;
     LibraryStore &library = window->Library();

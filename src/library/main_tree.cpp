@@ -12,6 +12,7 @@
 #include "library/store/LibraryStore.h"
 #include "library/store/LibraryText.h"
 #include "platform/shell/Shell.h"
+#include "playback/NowPlaying.h"
 #include "playback/library_marks.h"
 
 #include <QLabel>
@@ -294,7 +295,7 @@ void Tform_main::pop_tv_renamesongClick()
     QTreeWidgetItem *node = TreePopupNode;
     if (!node)
         return;
-    if (node->text(0) == label_songtitle->text()) {
+    if (node->text(0) == nowPlaying->Title()) {
         Shell::errorBox(QStringLiteral("Can't rename a currently opened song!"), this);
         return;
     }
@@ -307,7 +308,7 @@ void Tform_main::pop_tv_mp3tageditorClick()
     QTreeWidgetItem *node = TreePopupNode;
     if (!node || IsSetNode(node))
         return;
-    if (node->text(0) == label_songtitle->text()) {
+    if (node->text(0) == nowPlaying->Title()) {
         Shell::errorBox(QStringLiteral("Can't edit a currently opened song!"), this);
         return;
     }
@@ -320,7 +321,7 @@ void Tform_main::pop_tv_removesongClick()
     QTreeWidgetItem *node = TreePopupNode;
     if (!node || IsSetNode(node))
         return;
-    if (node->text(0) == label_songtitle->text()) {
+    if (node->text(0) == nowPlaying->Title()) {
         Shell::errorBox(QStringLiteral("Can't remove a currently opened song!"), this);
         return;
     }

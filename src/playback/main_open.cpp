@@ -3,6 +3,7 @@
 // first song of the set of the first file found is played.
 
 #include "app/window/form_main.h"
+#include "library/form_progress.h"
 #include "library/import/FolderImport.h"
 #include "library/store/LibraryStore.h"
 #include "library/store/LibraryText.h"
@@ -12,20 +13,13 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
-#include <QProgressDialog>
 
 #include <memory>
 
 namespace {
 
-// An import of more files than this shows its progress and can be cancelled from the start; a shorter one
-// only when the search or the import takes long.
-constexpr qsizetype kProgressShownFrom = 300;
-// How long the search or import runs before its progress shows by itself, in milliseconds.
-constexpr int kProgressAfterMs = 1000;
 // Files added between two commits of the library files: a cancel keeps what was committed, plus what was
 // handled up to the cancel.
 constexpr qsizetype kCommitEvery = 1000;
@@ -41,59 +35,6 @@ struct RunningImport {
     ~RunningImport() { ImportRunning = false; }
     RunningImport(const RunningImport &) = delete;
     RunningImport &operator=(const RunningImport &) = delete;
-};
-
-// The progress dialog of a folder import: made when first needed, shown when the import has more than a few
-// hundred files or has run for a while. While it shows, it lets events through so that its cancel button
-// works; it is modal to the application, so no other window takes input meanwhile.
-class ImportProgress {
-public:
-    ImportProgress() { m_started.start(); }
-
-    bool searching(qsizetype found)
-    {
-        if (m_dialog == nullptr && m_started.elapsed() >= kProgressAfterMs)
-            Show();
-        if (m_dialog == nullptr)
-            return true;
-        m_dialog->setLabelText(QStringLiteral("Searching for MP3 files... %1 found").arg(found));
-        QCoreApplication::processEvents();
-        return !m_dialog->wasCanceled();
-    }
-
-    bool adding(qsizetype handled, qsizetype total)
-    {
-        if (m_dialog == nullptr && (total > kProgressShownFrom || m_started.elapsed() >= kProgressAfterMs))
-            Show();
-        if (m_dialog == nullptr)
-            return true;
-        if (m_dialog->maximum() != static_cast<int>(total)) {
-            m_dialog->setLabelText(QStringLiteral("Adding %1 MP3 files to the song library...").arg(total));
-            m_dialog->setRange(0, static_cast<int>(total));
-        }
-        m_dialog->setValue(static_cast<int>(handled));  // lets events through, as the dialog shows
-        return !m_dialog->wasCanceled();
-    }
-
-private:
-    void Show()
-    {
-        m_dialog = std::make_unique<QProgressDialog>();
-        m_dialog->setObjectName(QStringLiteral("progress_openfolder"));
-        m_dialog->setWindowTitle(QStringLiteral("Open Folder - DAK-MP3"));
-        m_dialog->setLabelText(QStringLiteral("Searching for MP3 files..."));
-        m_dialog->setCancelButtonText(QStringLiteral("&Cancel"));
-        m_dialog->setWindowModality(Qt::ApplicationModal);
-        m_dialog->setAutoReset(false);
-        m_dialog->setAutoClose(false);
-        m_dialog->setRange(0, 0);  // a busy indicator until the number of files is known
-        // Shown now rather than after the dialog's own estimate of the time left.
-        QMetaObject::invokeMethod(m_dialog.get(), "forceShow");
-        QCoreApplication::processEvents();
-    }
-
-    QElapsedTimer m_started;
-    std::unique_ptr<QProgressDialog> m_dialog;
 };
 
 }  // namespace
@@ -124,7 +65,7 @@ void Tform_main::pop_openfolderClick()
     import::FolderImportResult result;
     {
         const RunningImport running;
-        ImportProgress progress;
+        TLibraryProgress progress(QStringLiteral("progress_openfolder"), QStringLiteral("Open Folder - DAK-MP3"));
         import::ImportOptions options;
         options.commitEvery = kCommitEvery;
         options.progress = [&progress](qsizetype handled, qsizetype total) { return progress.adding(handled, total); };

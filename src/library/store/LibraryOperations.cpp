@@ -166,7 +166,7 @@ bool LibraryStore::AddSong(const QString &path, const QString &setName)
     return SaveCurrentSet();
 }
 
-bool LibraryStore::AddSongs(const QStringList &paths, const QString &setName)
+bool LibraryStore::AddSongs(const QStringList &paths, const QString &setName, const AddProgress &progress)
 {
     Batch batch(this);
     if (paths.isEmpty())
@@ -179,11 +179,19 @@ bool LibraryStore::AddSongs(const QStringList &paths, const QString &setName)
     qsizetype taken = 0;
     while (taken < paths.size() && !hasLineBreak(paths.at(taken)))
         ++taken;
+    // The lines are prepared before the set is read: the progress may let events through, and whatever they
+    // change in the library is read with the set, not written over.
+    QStringList lines;
+    lines.reserve(taken);
+    for (qsizetype i = 0; i < taken; ++i) {
+        lines.append(SongLine(TitleFromFilePath(paths.at(i)), paths.at(i)));
+        if (progress && !progress(i + 1, taken))
+            return false;
+    }
     if (taken > 0) {
         OpenLibrary();
         OpenSet(setName);
-        for (qsizetype i = 0; i < taken; ++i)
-            songs_.append(SongLine(TitleFromFilePath(paths.at(i)), paths.at(i)));
+        songs_.append(lines);
         songLinesEdited();
         if (!SaveCurrentSet())
             return false;

@@ -96,8 +96,11 @@ public:
     bool RenameSet(const QString &oldName, const QString &newName);
     bool AddSong(const QString &path, const QString &setName);
     // AddSong for each path in order, with the same files and messages as those calls one after another (they
-    // stop at the first that fails), but the set file is read once and written once.
-    bool AddSongs(const QStringList &paths, const QString &setName);
+    // stop at the first that fails), but the set file is read once and written once. `progress`, when given,
+    // is called after each song line is prepared with the number prepared and the number to add; false from it
+    // cancels the add before anything is read or written (AddSongs then returns false, without a message).
+    using AddProgress = std::function<bool(qsizetype prepared, qsizetype total)>;
+    bool AddSongs(const QStringList &paths, const QString &setName, const AddProgress &progress = {});
     bool RemoveSong(const QString &title, const QString &setName);
     bool RenameSong(const QString &oldTitle, const QString &newTitle, const QString &setName, const QString &path);
     // The library manager's variants for the line the user pointed at, so that a song whose title repeats in

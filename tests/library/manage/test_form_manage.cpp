@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMap>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -27,6 +28,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -477,11 +479,44 @@ private Q_SLOTS:
         QCOMPARE(form_manage->filelistbox->count(), 1000);
         form_manage->filelistbox->selectAll();
 
+        // The progress of the folder import shows; the user cancels as soon as it does: nothing is written.
+        int mostShown = 0;
+        bool cancel = true;
+        bool otherAdded = false;
+        QTimer hand;
+        connect(&hand, &QTimer::timeout, [&] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                auto *progress = qobject_cast<QProgressDialog *>(w);
+                if (!progress || !progress->isVisible() || progress->value() <= 0)
+                    continue;
+                QVERIFY(progress->isModal());
+                mostShown = std::max(mostShown, progress->maximum());
+                if (cancel)
+                    progress->cancel();
+                else if (!otherAdded)  // a hotkey, say, changes the set while the progress lets events through
+                    otherAdded = Library().AddSong("/else/where.mp3", "Jazz");
+            }
+        });
+        hand.start(0);
         QSignalSpy changes(&Library(), &LibraryStore::songListChanged);
         Click(form_manage->speedbutton_addsong);
-        QCOMPARE(Contents(Lib("Jazz.set")), jazz + Lines(expected));
+        QCOMPARE(mostShown, 1000);
+        QCOMPARE(Contents(Lib("Jazz.set")), jazz);
+        QCOMPARE(Items(form_manage->listbox_song).size(), 1);
+        QVERIFY(m_answers->requests().isEmpty());  // a cancel is no failure to tell
+
+        // Left to run, it adds them all after what changed meanwhile, and goes away.
+        cancel = false;
+        mostShown = 0;
+        Click(form_manage->speedbutton_addsong);
+        hand.stop();
+        QCOMPARE(mostShown, 1000);
+        for (QWidget *w : QApplication::topLevelWidgets())
+            QVERIFY(!qobject_cast<QProgressDialog *>(w) || !w->isVisible());
+        QVERIFY(otherAdded);
+        QCOMPARE(Contents(Lib("Jazz.set")), jazz + Lines({"where=/else/where.mp3"}) + Lines(expected));
         QCOMPARE(changes.count(), 1);  // one operation on the set, not one per song
-        QCOMPARE(Items(form_manage->listbox_song).size(), 1001);
+        QCOMPARE(Items(form_manage->listbox_song).size(), 1002);
         QCOMPARE(QDir(m_lib).entryList(QDir::Hidden | QDir::Files).filter(".tmp"), QStringList());
         QVERIFY2(m_answers->requests().isEmpty(), qPrintable(m_answers->texts().join('|')));
     }
@@ -550,6 +585,37 @@ private Q_SLOTS:
         folder = tree->currentItem()->parent();
         folder->setExpanded(true);
         QCOMPARE(folder->child(0)->text(0), QString(".cache"));
+    }
+
+    void aLibraryFolderInsideADotFolderIsSelected()
+    {
+        // An installed program keeps its library in ~/.local/share/dak-mp3, below a hidden folder.
+        TDirTree *tree = form_manage->dirtree;
+        tree->SetDirTypes({TDirType::dtReadOnly, TDirType::dtSystem, TDirType::dtArchive, TDirType::dtNormal});
+        const QString hidden = m_dir->filePath(".local/share/dak-mp3/");
+        QVERIFY(QDir().mkpath(hidden));
+        Put(hidden + "setlib.dat", Lines({"Soul"}));
+        form_main->settings.Options.libraryfolder = hidden;
+        ShowManager();
+        QCOMPARE(tree->SelectedPath(), hidden);
+        QVERIFY(tree->DirTypes().contains(TDirType::dtHidden));
+        QCOMPARE(Items(form_manage->listbox_set), QStringList{"Soul"});
+        QCOMPARE(Items(form_manage->filelistbox), QStringList());
+        form_manage->hide();
+
+        // Hidden again by the user, the next show of such a folder brings them back; a plain folder keeps the
+        // user's choice.
+        QTest::keyClick(tree, Qt::Key_H, Qt::ControlModifier);
+        QVERIFY(!tree->DirTypes().contains(TDirType::dtHidden));
+        form_main->settings.Options.libraryfolder = m_lib;
+        ShowManager();
+        QCOMPARE(tree->SelectedPath(), m_lib);
+        QVERIFY(!tree->DirTypes().contains(TDirType::dtHidden));
+        form_manage->hide();
+        form_main->settings.Options.libraryfolder = hidden;
+        ShowManager();
+        QCOMPARE(tree->SelectedPath(), hidden);
+        QVERIFY2(m_answers->requests().isEmpty(), qPrintable(m_answers->texts().join('|')));
     }
 };
 

@@ -5,6 +5,7 @@
 
 #include "app/window/form_main.h"
 #include "library/RandomDraw.h"
+#include "playback/NowPlaying.h"
 #include "platform/shell/ScriptedAnswers.h"
 
 #include <QAction>
@@ -44,12 +45,12 @@ class TestNavigationWindow : public QObject {
             file.write(line.toUtf8() + "\r\n");
     }
 
-    // Makes `set`/`title` the current song without opening anything, and marks the file label.
+    // Makes `set`/`title` the current song as the player-state model knows it, on a file that does not exist
+    // (the file label then shows the marker).
     void SetCurrent(const QString &set, const QString &title)
     {
-        m_form->label_setname->setText(set);
-        m_form->label_songtitle->setText(title);
-        m_form->label_filename->setText(kUntouched);
+        m_form->nowPlaying->Open(kUntouched, set, title);
+        QCOMPARE(File(), kUntouched);
     }
 
     void SetRandom(bool song, bool set)
@@ -102,6 +103,23 @@ private Q_SLOTS:
 
         QVERIFY(Tform_main::ClickMenuItem(m_form->pop_previoussong));
         QCOMPARE(Title(), QStringLiteral("B"));
+    }
+
+    void aStreamTitleOnTheTitleLineDoesNotLoseThePlace()
+    {
+        // A stream reports its own title, which the title line shows; the steps go by the library title.
+        SetCurrent(QStringLiteral("Rock"), QStringLiteral("A"));
+        m_form->nowPlaying->StreamTitleReport(QStringLiteral("Live Tune"));
+        QCOMPARE(Title(), QStringLiteral("Live Tune"));
+        QVERIFY(Tform_main::ClickMenuItem(m_form->pop_nextsong));
+        QCOMPARE(File(), QStringLiteral("/m/b.mp3"));
+        QCOMPARE(Title(), QStringLiteral("B"));
+
+        m_form->nowPlaying->StreamTitleReport(QStringLiteral("B"));  // a stream title equal to a library title
+        m_form->nowPlaying->StreamTitleReport(QStringLiteral("D"));
+        QVERIFY(Tform_main::ClickMenuItem(m_form->pop_previoussong));
+        QCOMPARE(File(), QStringLiteral("/m/a.mp3"));
+        QCOMPARE(Set(), QStringLiteral("Rock"));
     }
 
     void speedButtonsClickTheMenuItems()
