@@ -91,6 +91,18 @@ public:
         const double total = rms(from, to) * rms(from, to) * n;
         return total > 0 ? 2 * power / (n * total) : 0.0;
     }
+    // Milliseconds from the first loud 5 ms window to the end of the last one.
+    int loudSpanMs(qsizetype from, qsizetype to, double quiet) const
+    {
+        qsizetype first = -1, last = -1;
+        for (qsizetype i = from; i + kWindow <= to; i += kWindow)
+            if (rms(i, i + kWindow) > quiet) {
+                if (first < 0)
+                    first = i;
+                last = i + kWindow;
+            }
+        return first < 0 ? 0 : int((last - first) * 1000 / kRate);
+    }
     // The longest run of quiet 5 ms windows between the first and the last loud one, in milliseconds.
     int longestGapMs(qsizetype from, qsizetype to, double quiet) const
     {
@@ -231,6 +243,9 @@ private Q_SLOTS:
         QVERIFY2(sink.rms(start, end) > 3000, "both songs reach the sink");
         const int gap = sink.longestGapMs(start, end, 300);
         QVERIFY2(gap <= 10, qPrintable(QStringLiteral("%1 ms of silence between the songs").arg(gap)));
+        // Nothing of either song is lost at the join: 1.5 s + 1.5 s.
+        const int span = sink.loudSpanMs(start, end, 300);
+        QVERIFY2(span >= 2950 && span <= 3100, qPrintable(QStringLiteral("%1 ms of sound").arg(span)));
         // The device is given back once it has been idle for a while after the last song.
         QVERIFY(p.waitFor([](const XA_Message &msg) {
             return msg.code == XA_MSG_NOTIFY_OUTPUT_STATE && msg.u8(4) == XA_OUTPUT_STATE_CLOSED;
