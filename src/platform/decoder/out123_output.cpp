@@ -157,7 +157,9 @@ void output_thread(std::shared_ptr<Shared> s)
         }
         if (s->quit)
             break;
-        if (started && !s->paused && s->waiting() > 0) {
+        // Whole chunks only (or the rest at the end), so that the engine and this thread take turns once per
+        // chunk rather than once per decoded frame.
+        if (started && !s->paused && (s->waiting() >= kChunkBytes || (s->finishing && s->waiting() > 0))) {
             const size_t n = std::min(s->waiting(), kChunkBytes);
             std::memcpy(chunk.data(), s->buffer.data() + s->head, n);
             s->head += n;
@@ -177,7 +179,7 @@ void output_thread(std::shared_ptr<Shared> s)
                 s->buffer.clear();
                 s->head = 0;
             }
-            if (s->wake)
+            if (s->wake && s->waiting() <= kBufferBytes / 2)
                 s->wake();
             continue;
         }
@@ -282,11 +284,13 @@ size_t Out123Output::write(const void *data, size_t bytes)
         s.buffer.erase(s.buffer.begin(), s.buffer.begin() + static_cast<std::ptrdiff_t>(s.head));
         s.head = 0;
     }
+    const bool was_short = s.waiting() < kChunkBytes;
     const auto *p = static_cast<const uint8_t *>(data);
     s.buffer.insert(s.buffer.end(), p, p + n);
     s.finishing = false;
     s.drained = false;
-    s.cv.notify_all();
+    if (was_short && s.waiting() >= kChunkBytes)
+        s.cv.notify_all();  // the thread waits for a whole chunk
     return n;
 }
 
