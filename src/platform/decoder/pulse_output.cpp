@@ -165,6 +165,8 @@ void PulseOutput::drop_stream()
     pa_stream_unref(stream_);
     stream_ = nullptr;
     rate_ = 0;
+    staging_.clear();
+    requested_ = 0;
 }
 
 bool PulseOutput::start(long rate, std::string &error)
@@ -226,6 +228,14 @@ bool PulseOutput::start(long rate, std::string &error)
     return true;
 }
 
+void PulseOutput::flush_staging()
+{
+    if (!staging_.empty() && stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY)
+        pa_stream_write(stream_, staging_.data(), staging_.size(), nullptr, 0, PA_SEEK_RELATIVE);
+    staging_.clear();
+    requested_ = 0;
+}
+
 size_t PulseOutput::write(const void *data, size_t bytes)
 {
     if (!loop_)
@@ -233,14 +243,20 @@ size_t PulseOutput::write(const void *data, size_t bytes)
     return locked(loop_, [&]() -> size_t {
         if (!stream_ || dead_ || pa_stream_get_state(stream_) != PA_STREAM_READY)
             return 0;
-        const size_t room = pa_stream_writable_size(stream_);
-        if (room == static_cast<size_t>(-1))
-            return 0;
-        const size_t n = std::min(room, bytes) / kFrameBytes * kFrameBytes;
+        if (staging_.empty()) {
+            const size_t room = pa_stream_writable_size(stream_);
+            if (room == static_cast<size_t>(-1))
+                return 0;
+            requested_ = room / kFrameBytes * kFrameBytes;
+        }
+        const size_t n = std::min(requested_ - staging_.size(), bytes) / kFrameBytes * kFrameBytes;
         if (n == 0)
             return 0;
-        if (pa_stream_write(stream_, data, n, nullptr, 0, PA_SEEK_RELATIVE) < 0)
-            return 0;
+        const auto *p = static_cast<const uint8_t *>(data);
+        staging_.insert(staging_.end(), p, p + n);
+        // Out when the request is filled, or at once while playback has yet to begin.
+        if (staging_.size() >= requested_ || written_ < bytes_for(kPrebufferSeconds, rate_))
+            flush_staging();
         written_ += n;
         underflow_ = false;
         progress_ = OutputClock::now();
@@ -278,6 +294,8 @@ void PulseOutput::drop()
     if (!loop_)
         return;
     locked(loop_, [&] {
+        staging_.clear();
+        requested_ = 0;
         if (stream_ && pa_stream_get_state(stream_) == PA_STREAM_READY)
             forget(pa_stream_flush(stream_, nullptr, nullptr));
         written_ = 0;
@@ -292,6 +310,7 @@ void PulseOutput::finish()
     if (!loop_)
         return;
     locked(loop_, [&] {
+        flush_staging();
         if (stream_ && !corked_ && pa_stream_get_state(stream_) == PA_STREAM_READY)
             forget(pa_stream_trigger(stream_, nullptr, nullptr));
         return 0;
@@ -364,7 +383,8 @@ size_t PulseOutput::queued_bytes()
         int negative = 0;
         if (pa_stream_get_latency(stream_, &usec, &negative) < 0 || negative)
             return 0;
-        return static_cast<size_t>(static_cast<double>(usec) * static_cast<double>(rate_) / 1e6) * kFrameBytes;
+        return static_cast<size_t>(static_cast<double>(usec) * static_cast<double>(rate_) / 1e6) * kFrameBytes +
+               staging_.size();
     });
 }
 

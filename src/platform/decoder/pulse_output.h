@@ -5,7 +5,9 @@
 
 #include "output_backend.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 struct pa_threaded_mainloop;
 struct pa_context;
@@ -46,6 +48,7 @@ private:
     void drop_stream();
     void cork(bool on);
     bool wait_ready(bool for_stream, std::string &error);
+    void flush_staging();
 
     std::string sink_;
     OutputWakeup wake_;
@@ -54,6 +57,10 @@ private:
     pa_stream *stream_ = nullptr;
     long rate_ = 0;
     bool corked_ = false;
+    // Audio gathered until the server's request is filled, so that it goes out in one message (each one
+    // wakes the server).
+    std::vector<uint8_t> staging_;
+    size_t requested_ = 0;  // the server's room when the staging began
     // Guarded by the main loop's lock:
     bool dead_ = false;
     std::string dead_reason_;
