@@ -13,9 +13,9 @@ using namespace std::chrono_literals;
 // The server-side buffer. Pause, stop and seek never wait for it (cork and flush), so its size only decides
 // how often the server asks for audio and how far the engine decodes ahead of what is heard (which is also
 // how early the end of a song is known, for a seamless start of the next one).
-constexpr double kBufferSeconds = 0.4;
-// The server asks for audio whenever this much has room: about ten wake-ups a second.
-constexpr double kRequestSeconds = 0.1;
+constexpr double kBufferSeconds = 0.5;
+// The server asks for audio whenever this much has room: about four wake-ups a second.
+constexpr double kRequestSeconds = 0.25;
 // Playback (re)starts once this much is queued; a song shorter than that is started by finish().
 constexpr double kPrebufferSeconds = 0.02;
 // How long connecting to the server and creating a stream may take before it counts as failed.
@@ -201,8 +201,7 @@ bool PulseOutput::start(long rate, std::string &error)
         attr.prebuf = bytes_for(kPrebufferSeconds, rate);
         attr.minreq = bytes_for(kRequestSeconds, rate);
         attr.fragsize = static_cast<uint32_t>(-1);
-        const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE |
-                                                          PA_STREAM_INTERPOLATE_TIMING);
+        const auto flags = PA_STREAM_ADJUST_LATENCY;
         if (pa_stream_connect_playback(stream_, sink_.empty() ? nullptr : sink_.c_str(), &attr, flags, nullptr,
                                        nullptr) < 0) {
             error = std::string("the sound server refused the stream: ") + pa_strerror(pa_context_errno(context_));
@@ -376,15 +375,16 @@ size_t PulseOutput::queued_bytes()
 {
     if (!loop_)
         return 0;
+    // What the server holds is its buffer less the room it asks to be filled (no timing queries: each one
+    // is a round trip to the server).
     return locked(loop_, [&]() -> size_t {
         if (!stream_ || written_ == 0 || underflow_ || pa_stream_get_state(stream_) != PA_STREAM_READY)
-            return 0;
-        pa_usec_t usec = 0;
-        int negative = 0;
-        if (pa_stream_get_latency(stream_, &usec, &negative) < 0 || negative)
-            return 0;
-        return static_cast<size_t>(static_cast<double>(usec) * static_cast<double>(rate_) / 1e6) * kFrameBytes +
-               staging_.size();
+            return staging_.size();
+        const pa_buffer_attr *attr = pa_stream_get_buffer_attr(stream_);
+        const size_t room = pa_stream_writable_size(stream_);
+        if (!attr || room == static_cast<size_t>(-1))
+            return staging_.size();
+        return (attr->tlength > room ? attr->tlength - room : 0) + staging_.size();
     });
 }
 
