@@ -284,6 +284,68 @@ private Q_SLOTS:
         QVERIFY2(t.elapsed() < 1000, qPrintable(QStringLiteral("player_delete took %1 ms").arg(t.elapsed())));
     }
 
+    // The sound server goes away mid-song: the failure is reported and playback pauses; once a server runs
+    // again, Play connects to it afresh.
+    void serverKilledAndRestarted()
+    {
+        QTemporaryDir runtime;
+        QVERIFY(runtime.isValid());
+        QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        auto startServer = [&](QProcess &server) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("XDG_RUNTIME_DIR", runtime.path());
+            env.remove("PULSE_SERVER");
+            server.setProcessEnvironment(env);
+            server.start(QStringLiteral("pulseaudio"),
+                         {"--daemonize=no", "--exit-idle-time=-1", "-n", "--use-pid-file=no", "--system=no",
+                          "--load=module-null-sink sink_name=other", "--load=module-native-protocol-unix"});
+            QElapsedTimer t;
+            t.start();
+            while (!QFile::exists(runtime.filePath("pulse/native")) && t.elapsed() < 10000)
+                QTest::qWait(50);
+            return QFile::exists(runtime.filePath("pulse/native"));
+        };
+        const QByteArray server = qgetenv("PULSE_SERVER");
+        qputenv("PULSE_SERVER", "unix:" + runtime.filePath("pulse/native").toUtf8());
+        struct Restore {
+            QByteArray value;
+            ~Restore() { qputenv("PULSE_SERVER", value); }
+        } restore{server};
+        auto first = std::make_unique<QProcess>();
+        QVERIFY(startServer(*first));
+        PlayerProbe p;
+        p.send(XA_MSG_COMMAND_OUTPUT_OPEN, QStringLiteral("pulse"));
+        QVERIFY(acked(p, XA_MSG_COMMAND_OUTPUT_OPEN, 0));
+        QVERIFY(p.open(lowHigh_));
+        size_t from = p.messages.size();
+        p.send(XA_MSG_COMMAND_PLAY);
+        QVERIFY(p.waitState(XA_PLAYER_STATE_PLAYING, 5000, from) >= 0);
+        QTest::qWait(300);
+        first->kill();
+        first->waitForFinished(5000);
+        QFile::remove(runtime.filePath("pulse/native"));
+        const int err = p.waitCode(XA_MSG_NOTIFY_ERROR, 5000, from);
+        QVERIFY2(err >= 0, "the lost server is reported");
+        QCOMPARE(int(p.messages[size_t(err)].u8(4)), 2);
+        QVERIFY(p.waitState(XA_PLAYER_STATE_PAUSED, 2000, from) >= 0);
+
+        QProcess second;
+        QVERIFY(startServer(second));
+        from = p.messages.size();
+        p.send(XA_MSG_COMMAND_PLAY);
+        QVERIFY2(acked(p, XA_MSG_COMMAND_PLAY, from), "Play connects to the new server");
+        QVERIFY(p.waitState(XA_PLAYER_STATE_PLAYING, 5000, from) >= 0);
+        QTest::qWait(300);
+        const size_t mark = p.messages.size();
+        QTest::qWait(200);
+        for (size_t i = mark; i < p.messages.size(); ++i)
+            QVERIFY(p.messages[i].code != XA_MSG_NOTIFY_ERROR);
+        p.send(XA_MSG_COMMAND_STOP);
+        QVERIFY(acked(p, XA_MSG_COMMAND_STOP, mark));
+        second.terminate();
+        second.waitForFinished(5000);
+    }
+
     void withoutSoundServerTheDefaultOutputSaysWhy()
     {
         const QByteArray server = qgetenv("PULSE_SERVER");
