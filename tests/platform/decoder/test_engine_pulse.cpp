@@ -1,5 +1,6 @@
 // Real-time playback into a PulseAudio null sink, checked by what its monitor records: pause, stop and seek
-// are heard at once, two songs of one format join without silence, a sink that stops taking audio neither
+// are heard at once, two songs of one format join without silence (and one of another rate follows the
+// last without losing its end), a sink that stops taking audio neither
 // freezes the engine nor its deletion, and without a sound server the default output says why it failed.
 
 #include "player_probe.h"
@@ -136,6 +137,7 @@ class TestEnginePulse : public QObject {
     QString lowHigh_;  // 4 s at 440 Hz, then 4 s at 880 Hz
     QString first_;    // 1.5 s at 440 Hz
     QString second_;   // 1.5 s at 660 Hz
+    QString other_;    // 1 s at 550 Hz, 22.05 kHz
 
     QString tone(const QString &name, double hz, double seconds)
     {
@@ -163,7 +165,13 @@ private Q_SLOTS:
         lowHigh_ = fx_->mp3("low-high.mp3", joined);
         first_ = fx_->mp3("first.mp3", tone("first.wav", 440, 1.5));
         second_ = fx_->mp3("second.mp3", tone("second.wav", 660, 1.5));
-        QVERIFY2(!lowHigh_.isEmpty() && !first_.isEmpty() && !second_.isEmpty(), qPrintable(fx_->error()));
+        Tone t;
+        t.rate = 22050;
+        t.frequency = 550;
+        t.seconds = 1;
+        other_ = fx_->mp3("other.mp3", t);
+        QVERIFY2(!lowHigh_.isEmpty() && !first_.isEmpty() && !second_.isEmpty() && !other_.isEmpty(),
+                 qPrintable(fx_->error()));
     }
 
     void pauseStopAndSeekAreHeardAtOnce()
@@ -219,7 +227,7 @@ private Q_SLOTS:
         QVERIFY2(silentAfter(XA_MSG_COMMAND_STOP), "stop falls silent");
     }
 
-    void songsOfOneFormatJoinWithoutSilence()
+    void songsFollowWithoutSilenceOrLoss()
     {
         Sink sink;
         QVERIFY(sink.start());
@@ -250,6 +258,21 @@ private Q_SLOTS:
         QVERIFY(p.waitFor([](const XA_Message &msg) {
             return msg.code == XA_MSG_NOTIFY_OUTPUT_STATE && msg.u8(4) == XA_OUTPUT_STATE_CLOSED;
         }, 5000, from) >= 0);
+
+        // A song of another rate straight after one still playing: the first is heard to its end, then the
+        // other from its start.
+        const qsizetype again = sink.mark();
+        from = p.messages.size();
+        p.send(XA_MSG_COMMAND_INPUT_OPEN, second_);
+        p.send(XA_MSG_COMMAND_PLAY);
+        QVERIFY(p.waitState(XA_PLAYER_STATE_EOF, 10000, from) >= 0);
+        from = p.messages.size();
+        p.send(XA_MSG_COMMAND_INPUT_OPEN, other_);
+        p.send(XA_MSG_COMMAND_PLAY);
+        QVERIFY(p.waitState(XA_PLAYER_STATE_EOF, 10000, from) >= 0);
+        sink.collect(800);
+        const int both = sink.loudSpanMs(again, sink.end(), 300);
+        QVERIFY2(both >= 2450 && both <= 2700, qPrintable(QStringLiteral("%1 ms of sound").arg(both)));
     }
 
     void suspendedSinkNeitherFreezesCommandsNorExit()
