@@ -1,7 +1,7 @@
 // Real-time playback into a PulseAudio null sink, checked by what its monitor records: pause, stop and seek
-// are heard at once, two songs of one format join without silence (and one of another rate follows the
-// last without losing its end), a sink that stops taking audio neither
-// freezes the engine nor its deletion, and without a sound server the default output says why it failed.
+// are heard at once, two songs of one format join without silence (and one of another rate follows the last
+// without losing its end), a sink that stops taking audio or a server that goes away freezes neither the
+// engine nor its deletion, and without a sound server the default output says why it failed.
 
 #include "player_probe.h"
 #include "tools/fixtures.h"
