@@ -61,8 +61,12 @@ std::optional<Received> EngineDriver::waitFor(const std::function<bool(const XA_
             if (onSkipped)
                 onSkipped(r);
         }
-        if (nowNs() >= deadline)
+        const qint64 left = deadline - nowNs();
+        if (left <= 0)
             break;
+        // A coarse timer may fire a little early: without a new one the wait below would never end.
+        if (!heartbeat_.isActive())
+            heartbeat_.start(int(left / 1000000) + 1);
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     heartbeat_.stop();

@@ -1,30 +1,24 @@
 #include "audio_output.h"
 
+#include "out123_output.h"
+#include "pulse_output.h"
+
 #include <out123.h>
 
 namespace xa_engine {
 
 namespace {
-// The device buffer: short enough that pause, stop and seek are heard at once, long enough not to drop out.
-constexpr double kDeviceBufferSeconds = 0.2;
+using namespace std::chrono;
+
+long ms_since(OutputClock::time_point t)
+{
+    return static_cast<long>(duration_cast<milliseconds>(OutputClock::now() - t).count());
+}
 }  // namespace
 
-AudioOutput::AudioOutput()
-{
-    ao_ = out123_new();
-    if (ao_) {
-        out123_param_int(ao_, OUT123_ADD_FLAGS, OUT123_QUIET);
-        out123_param_float(ao_, OUT123_DEVICEBUFFER, kDeviceBufferSeconds);
-        out123_param_string(ao_, OUT123_NAME, "DAK-MP3");
-    }
-}
+AudioOutput::AudioOutput(OutputWakeup wake) : wake_(std::move(wake)) {}
 
-AudioOutput::~AudioOutput()
-{
-    close();
-    if (ao_)
-        out123_del(ao_);
-}
+AudioOutput::~AudioOutput() { close(); }
 
 void AudioOutput::select(const std::string &name) { name_ = name; }
 
@@ -34,41 +28,54 @@ std::string AudioOutput::module() const
     return colon == std::string::npos ? name_ : name_.substr(0, colon);
 }
 
+std::unique_ptr<OutputBackend> AudioOutput::make(const std::string &driver, const std::string &device)
+{
+    if (driver == "pulse")
+        return std::make_unique<PulseOutput>(device, wake_);
+    return std::make_unique<Out123Output>(driver, device, wake_);
+}
+
 bool AudioOutput::open()
 {
-    if (open_)
+    if (backend_)
         return true;
-    if (!ao_) {
-        error_ = "the audio output library could not be started";
-        return false;
-    }
-    std::string driver = module();
+    const std::string driver = module();
     std::string device;
     if (const size_t colon = name_.find(':'); colon != std::string::npos)
         device = name_.substr(colon + 1);
-    if (driver.empty())
-        driver = "pulse,alsa";
-    if (out123_open(ao_, driver.c_str(), device.empty() ? nullptr : device.c_str()) != OUT123_OK) {
-        error_ = out123_strerror(ao_);
+    started_ = false;
+    paused_ = false;
+    rate_ = 0;
+    auto backend = make(driver.empty() ? "pulse" : driver, device);
+    std::string error;
+    if (backend->open(error)) {
+        backend_ = std::move(backend);
+        return true;
+    }
+    if (!driver.empty()) {
+        error_ = error;
         return false;
     }
-    open_ = true;
-    started_ = false;
-    return true;
+    // The system default without a sound server: ALSA.
+    auto alsa = make("alsa", device);
+    std::string alsa_error;
+    if (alsa->open(alsa_error)) {
+        backend_ = std::move(alsa);
+        return true;
+    }
+    error_ = "no sound output: PulseAudio: " + error + "; ALSA: " + alsa_error;
+    return false;
 }
 
 bool AudioOutput::start(long rate)
 {
-    if (!open_ && !open())
+    if (!backend_ && !open())
         return false;
     if (started_ && rate == rate_) {
         resume();
         return true;
     }
-    if (started_)
-        out123_stop(ao_);
-    if (out123_start(ao_, rate, 2, MPG123_ENC_SIGNED_16) != OUT123_OK) {
-        error_ = out123_strerror(ao_);
+    if (!backend_->start(rate, error_)) {
         started_ = false;
         return false;
     }
@@ -84,13 +91,13 @@ size_t AudioOutput::play(const void *data, size_t bytes)
         return 0;
     if (paused_)
         resume();
-    return out123_play(ao_, const_cast<void *>(data), bytes);
+    return backend_->write(data, bytes);
 }
 
 void AudioOutput::pause()
 {
     if (started_ && !paused_) {
-        out123_pause(ao_);
+        backend_->pause();
         paused_ = true;
     }
 }
@@ -98,7 +105,7 @@ void AudioOutput::pause()
 void AudioOutput::resume()
 {
     if (started_ && paused_) {
-        out123_continue(ao_);
+        backend_->resume();
         paused_ = false;
     }
 }
@@ -106,32 +113,50 @@ void AudioOutput::resume()
 void AudioOutput::drop()
 {
     if (started_)
-        out123_drop(ao_);
+        backend_->drop();
 }
 
-void AudioOutput::drain()
+void AudioOutput::finish()
 {
-    if (started_ && !paused_)
-        out123_drain(ao_);
+    if (started_)
+        backend_->finish();
 }
 
 void AudioOutput::stop()
 {
     if (started_) {
-        out123_stop(ao_);
+        backend_->stop();
         started_ = false;
         paused_ = false;
+        rate_ = 0;
     }
 }
 
 void AudioOutput::close()
 {
-    stop();
-    if (open_) {
-        out123_close(ao_);
-        open_ = false;
+    if (backend_) {
+        backend_->close();
+        backend_.reset();
     }
+    started_ = false;
+    paused_ = false;
+    rate_ = 0;
 }
+
+bool AudioOutput::drained(long *idle_ms)
+{
+    OutputClock::time_point since;
+    const bool done = !backend_ || backend_->drained(&since);
+    if (idle_ms)
+        *idle_ms = done && backend_ ? ms_since(since) : 0;
+    return done;
+}
+
+long AudioOutput::stalled_ms() { return backend_ ? ms_since(backend_->last_progress()) : 0; }
+
+bool AudioOutput::failed() { return backend_ && backend_->failed(error_); }
+
+long AudioOutput::queued_frames() { return backend_ ? static_cast<long>(backend_->queued_bytes() / 4) : 0; }
 
 std::vector<OutputModuleInfo> AudioOutput::modules()
 {
@@ -143,8 +168,12 @@ std::vector<OutputModuleInfo> AudioOutput::modules()
     char **names = nullptr;
     char **descriptions = nullptr;
     const int count = out123_drivers(ao, &names, &descriptions);
-    for (int i = 0; i < count; ++i)
-        result.push_back({names[i] ? names[i] : "", descriptions[i] ? descriptions[i] : ""});
+    for (int i = 0; i < count; ++i) {
+        const std::string name = names[i] ? names[i] : "";
+        // "pulse" is served by our own client of the sound server.
+        result.push_back({name, name == "pulse" ? std::string("PulseAudio sound server")
+                                                : std::string(descriptions[i] ? descriptions[i] : "")});
+    }
     if (count > 0) {
         out123_stringlists_free(names, descriptions, count);
     }

@@ -16,6 +16,11 @@ using namespace std::chrono_literals;
 // Bytes decoded per step: one layer III frame of stereo 16-bit audio, so commands wait at most one frame.
 constexpr size_t kChunkBytes = 1152 * 2 * 2;
 constexpr size_t kStreamStartLimit = 256 * 1024;
+// A device that takes no audio for this long has failed: playback pauses with an error instead of hanging.
+constexpr long kStallMs = 5000;
+// "Release the device at the end of the file" waits until the output has been silent this long, so a set
+// that goes on to its next song keeps the device.
+constexpr long kReleaseIdleMs = 1000;
 // A stream that has sent data for this long without one MPEG audio frame is something else.
 constexpr int64_t kNotMpegAfterMs = 2000;
 constexpr size_t kNotMpegAfterBytes = 1024 * 1024;
@@ -68,7 +73,12 @@ const char *input_module_description(int id)
 }
 }  // namespace
 
-Engine::Engine(QObject *target, std::shared_ptr<CommandQueue> queue) : notify_(target), queue_(std::move(queue))
+Engine::Engine(QObject *target, std::shared_ptr<CommandQueue> queue)
+    : notify_(target), queue_(std::move(queue)), output_([weak = std::weak_ptr<CommandQueue>(queue_)] {
+          // Called on the output's thread, which may outlive the engine.
+          if (auto q = weak.lock())
+              q->wake();
+      })
 {
     pcm_.resize(kChunkBytes);
 }
@@ -91,19 +101,49 @@ void Engine::run()
             if (!running_)
                 break;
             waiting_for_data_ = false;
-            if (state_ == XA_PLAYER_STATE_PLAYING && ready_)
-                play_chunk();
-            if (waiting_for_data_) {
-                if (auto c = queue_->wait_pop(50ms))
+            output_full_ = false;
+            check_output();
+            if (state_ == XA_PLAYER_STATE_PLAYING && ready_) {
+                if (finishing_) {
+                    if (output_.drained()) {
+                        finishing_ = false;
+                        end_of_file();
+                    } else {
+                        output_full_ = true;
+                    }
+                } else {
+                    play_chunk();
+                }
+            }
+            if (waiting_for_data_ || output_full_) {
+                // The output's thread wakes the queue as soon as the device takes audio.
+                if (auto c = queue_->wait_pop(waiting_for_data_ ? 50ms : 100ms))
                     handle(*c);
             }
         } else {
             // Idle, paused or connecting: wait for a command, or for stream data to arrive.
-            if (auto c = queue_->wait_pop(is_stream() && !ready_ ? 50ms : 1000ms))
+            const bool watch = release_pending_ || drain_ack_pending_;
+            if (auto c = queue_->wait_pop(is_stream() && !ready_ ? 50ms : watch ? 100ms : 1000ms))
                 handle(*c);
             if (running_ && stream_ && !ready_)
                 pump_stream();
+            if (running_)
+                idle_tasks();
         }
+    }
+}
+
+void Engine::idle_tasks()
+{
+    long idle_ms = 0;
+    if (drain_ack_pending_ && (output_.drained() || output_.stalled_ms() > kStallMs)) {
+        drain_ack_pending_ = false;
+        notify_.ack(XA_MSG_COMMAND_OUTPUT_DRAIN);
+    }
+    if (release_pending_ && state_ != XA_PLAYER_STATE_PLAYING && output_.drained(&idle_ms) &&
+        idle_ms >= kReleaseIdleMs) {
+        release_pending_ = false;
+        release_output_if(XA_PLAYER_MODE_OUTPUT_AUTO_CLOSE_ON_EOF);
     }
 }
 
@@ -260,12 +300,17 @@ bool Engine::handle_output(const Command &c)
         // Discards what the device still holds and lets it go; playback that goes on reopens it.
         output_.drop();
         output_.close();
+        clear_pending();
         notify_.byte_at(XA_MSG_NOTIFY_OUTPUT_STATE, 4, XA_OUTPUT_STATE_CLOSED);
         notify_.ack(c.code);
         return true;
     case XA_MSG_COMMAND_OUTPUT_DRAIN:
-        output_.drain();
-        notify_.ack(c.code);
+        // Answered once what is queued has been heard (at once while playing goes on).
+        output_.finish();
+        if (state_ == XA_PLAYER_STATE_PLAYING || output_.drained())
+            notify_.ack(c.code);
+        else
+            drain_ack_pending_ = true;
         return true;
     case XA_MSG_COMMAND_OUTPUT_MODULES_LIST:
         report_output_modules();
@@ -516,6 +561,8 @@ bool Engine::take_playlist(const std::string &text, const std::string &base)
 void Engine::close_input(bool report)
 {
     const bool had_input = decoder_ != nullptr || stream_ != nullptr;
+    // After the end of the file its last part may still be playing: a song opened now follows it seamlessly.
+    clear_pending();
     if (state_ == XA_PLAYER_STATE_PLAYING || state_ == XA_PLAYER_STATE_PAUSED) {
         output_.drop();
         if (report)
@@ -736,6 +783,7 @@ void Engine::reopen_for_quality()
     fresh->seek(static_cast<int64_t>(seconds * fresh->rate()));
     decoder_ = std::move(fresh);
     output_.drop();
+    clear_pending();
     last_reported_ = -1;
 }
 
@@ -759,9 +807,11 @@ void Engine::play()
         return;
     }
     if (at_end_) {
+        output_.drop();     // what is left of the last play
         decoder_->seek(0);  // playing again after the end starts over
         at_end_ = false;
     }
+    release_pending_ = false;
     if (!ensure_output_started()) {
         notify_.error(kSourceOutput, XA_ERROR_OUTPUT_OPEN_FAILED, output_.last_error());
         notify_.nack(XA_MSG_COMMAND_PLAY, XA_ERROR_OUTPUT_OPEN_FAILED);
@@ -774,7 +824,8 @@ void Engine::play()
 bool Engine::ensure_output_started()
 {
     const bool was_open = output_.is_open();
-    if (output_.started() && output_.rate() == decoder_->rate()) {
+    if (output_.started() && (output_.rate() == decoder_->rate() || !output_.drained())) {
+        // A different format waits until the last one has been heard (play_chunk restarts the output then).
         output_.resume();
         return true;
     }
@@ -808,6 +859,8 @@ void Engine::stop()
     }
     play_pending_ = false;
     output_.drop();
+    clear_pending();
+    release_pending_ = false;
     if (!release_output_if(XA_PLAYER_MODE_OUTPUT_AUTO_CLOSE_ON_STOP))
         output_.stop();
     if (is_stream()) {
@@ -847,8 +900,9 @@ void Engine::seek(int32_t offset, int32_t range)
         notify_.nack(XA_MSG_COMMAND_INPUT_SEEK, XA_ERROR_DECODER);
         return;
     }
-    if (state_ == XA_PLAYER_STATE_PLAYING || state_ == XA_PLAYER_STATE_PAUSED)
+    if (state_ != XA_PLAYER_STATE_STOPPED)
         output_.drop();  // what the device holds belongs to the old position
+    clear_pending();
     at_end_ = false;
     report_position(true);
     notify_.ack(XA_MSG_COMMAND_INPUT_SEEK);
@@ -865,10 +919,67 @@ size_t Engine::feed_stream()
     return n;
 }
 
+void Engine::clear_pending()
+{
+    pending_offset_ = pending_bytes_ = 0;
+    finishing_ = false;
+}
+
+bool Engine::write_pending()
+{
+    while (pending_bytes_ > 0) {
+        const size_t n = output_.play(pcm_.data() + pending_offset_, pending_bytes_);
+        if (n == 0) {
+            output_full_ = true;
+            return false;
+        }
+        pending_offset_ += n;
+        pending_bytes_ -= n;
+    }
+    return true;
+}
+
+void Engine::check_output()
+{
+    if (!output_.is_open())
+        return;
+    if (output_.failed())
+        output_failure(output_.last_error());
+    else if ((pending_bytes_ > 0 || finishing_) && output_.stalled_ms() > kStallMs)
+        output_failure("the sound device took no audio for " + std::to_string(kStallMs / 1000) + " seconds");
+}
+
+void Engine::output_failure(const std::string &why)
+{
+    notify_.error(kSourceOutput, XA_ERROR_OUTPUT_WRITE, why);
+    clear_pending();
+    output_.close();  // the next Play opens the device again
+    notify_.byte_at(XA_MSG_NOTIFY_OUTPUT_STATE, 4, XA_OUTPUT_STATE_CLOSED);
+    if (state_ == XA_PLAYER_STATE_PLAYING)
+        set_state(XA_PLAYER_STATE_PAUSED);
+}
+
 void Engine::play_chunk()
 {
     if (!decoder_)
         return;
+    if (pending_bytes_ > 0) {
+        if (output_.started() && output_.rate() != decoder_->rate()) {
+            // The next song has another format: the last one plays out before the output restarts.
+            if (!output_.drained()) {
+                output_.finish();
+                output_full_ = true;
+                return;
+            }
+            if (!ensure_output_started()) {
+                notify_.error(kSourceOutput, XA_ERROR_OUTPUT_OPEN_FAILED, output_.last_error());
+                set_state(XA_PLAYER_STATE_PAUSED);
+                return;
+            }
+        }
+        write_pending();
+        return;
+    }
     size_t got = 0;
     const long rate_before = decoder_->rate();
     MpegDecoder::Read r = decoder_->read(pcm_.data(), pcm_.size(), &got);
@@ -877,51 +988,65 @@ void Engine::play_chunk()
         r = decoder_->read(pcm_.data(), pcm_.size(), &got);
     switch (r) {
     case MpegDecoder::Read::Data: {
-        if (decoder_->rate() != rate_before || !output_.started()) {
+        auto *samples = reinterpret_cast<int16_t *>(pcm_.data());
+        apply_sound(samples, got / 4, sound_);
+        pending_offset_ = 0;
+        pending_bytes_ = got;
+        if (decoder_->rate() != rate_before || !output_.started() || output_.rate() != decoder_->rate()) {
+            if (output_.started() && !output_.drained()) {
+                output_.finish();
+                output_full_ = true;
+                return;
+            }
             if (!ensure_output_started()) {
                 notify_.error(kSourceOutput, XA_ERROR_OUTPUT_OPEN_FAILED, output_.last_error());
+                clear_pending();
                 set_state(XA_PLAYER_STATE_PAUSED);
                 return;
             }
         }
-        auto *samples = reinterpret_cast<int16_t *>(pcm_.data());
-        apply_sound(samples, got / 4, sound_);
-        if (got > 0 && output_.play(pcm_.data(), got) == 0) {
-            notify_.error(kSourceOutput, XA_ERROR_OUTPUT_WRITE, "the sound device stopped taking audio");
-            set_state(XA_PLAYER_STATE_PAUSED);
-            return;
-        }
+        write_pending();
         report_position(false);
         return;
     }
     case MpegDecoder::Read::NeedMore:
         if (stream_ && (stream_->state() == HttpStream::State::Streaming ||
                         stream_->state() == HttpStream::State::Connecting)) {
+            output_.finish();  // what is queued plays while the network catches up
             waiting_for_data_ = true;
             return;
         }
         if (stream_ && stream_->state() == HttpStream::State::Failed)
             notify_.error(kSourceInput, static_cast<int16_t>(stream_->error()), stream_->error_text());
-        end_of_file();
+        decoding_ended();
         return;
     case MpegDecoder::Read::Done:
-        end_of_file();
+        decoding_ended();
         return;
     case MpegDecoder::Read::Error:
         notify_.error(kSourceCodec, XA_ERROR_DECODER, "the input could not be decoded any further");
-        end_of_file();
+        decoding_ended();
         return;
     }
 }
 
+void Engine::decoding_ended()
+{
+    output_.finish();
+    // A device that plays in real time still holds the song's last part: the end is reported now so the next
+    // song can be queued behind it. A file output is finished first, so what it wrote is complete.
+    if (output_.realtime() || !output_.started())
+        end_of_file();
+    else
+        finishing_ = true;
+}
+
 void Engine::end_of_file()
 {
-    output_.drain();
-    if (!release_output_if(XA_PLAYER_MODE_OUTPUT_AUTO_CLOSE_ON_EOF))
-        output_.stop();
     at_end_ = true;
-    report_position(true);
+    report_position(true, false);
     set_state(XA_PLAYER_STATE_EOF);
+    release_pending_ = (mode_ & XA_PLAYER_MODE_OUTPUT_AUTO_CLOSE_ON_EOF) != 0;
 }
 
 bool Engine::release_output_if(int mode_bit)
@@ -945,11 +1070,16 @@ void Engine::set_state(int state)
 
 int64_t Engine::position_samples() { return decoder_ ? decoder_->tell() : 0; }
 
-void Engine::report_position(bool force)
+void Engine::report_position(bool force, bool heard)
 {
     if (!decoder_ || decoder_->rate() <= 0)
         return;
-    const int64_t pos = position_samples();
+    int64_t pos = position_samples();
+    if (heard && state_ == XA_PLAYER_STATE_PLAYING) {
+        // What is heard lags the decoder by what the output still holds.
+        const int64_t held = static_cast<int64_t>(pending_bytes_ / 4) + output_.queued_frames();
+        pos = std::max<int64_t>(0, pos - held);
+    }
     const int64_t step = std::max<int64_t>(1, decoder_->rate() * granularity_ms_ / 1000);
     if (!force && last_reported_ >= 0 && pos - last_reported_ < step && pos >= last_reported_)
         return;

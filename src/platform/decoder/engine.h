@@ -1,6 +1,11 @@
 #pragma once
 // The engine of one player: runs on its own thread, takes commands from the queue, decodes, applies the sound
 // settings and writes to the output, and posts every notification to the notification target.
+// Threads: run() and everything it calls run on the engine thread only. The output feeds the device from its
+// own thread and only wakes the command queue; the engine never waits on the device, so a command is
+// answered within one decoded frame whatever the device does. Decoding runs ahead of what is heard by the
+// output's buffer, so the end of a song is reported while its last part still plays and the next song can
+// follow without a gap.
 
 #include "audio_output.h"
 #include "command_queue.h"
@@ -58,13 +63,19 @@ private:
     void stop();
     void seek(int32_t offset, int32_t range);
     void play_chunk();
+    bool write_pending();
+    void decoding_ended();
     void end_of_file();
+    void check_output();
+    void output_failure(const std::string &why);
+    void idle_tasks();
+    void clear_pending();
     void set_state(int state);
     bool release_output_if(int mode_bit);
     bool ensure_output_started();
 
     // Reports
-    void report_position(bool force);
+    void report_position(bool force, bool heard = true);
     void report_volume();
     void report_module(int code, int id, const std::string &name, const std::string &description, int devices);
     void report_output_modules();
@@ -93,6 +104,12 @@ private:
     bool play_pending_ = false;  // Play arrived while a stream was still connecting
     bool at_end_ = false;
     bool waiting_for_data_ = false;
+    bool output_full_ = false;      // the device took no more audio: wait for its wake-up
+    bool finishing_ = false;        // decoding ended; waiting for a file output to take the rest
+    bool release_pending_ = false;  // give the device back once it has been idle for a while
+    bool drain_ack_pending_ = false;
+    size_t pending_offset_ = 0;     // the decoded audio in pcm_ not yet taken by the output
+    size_t pending_bytes_ = 0;
 
     int state_ = XA_PLAYER_STATE_STOPPED;
     int mode_ = 0;

@@ -97,7 +97,7 @@ bool MpegDecoder::new_handle(int quality)
     mh_ = mpg123_new(nullptr, &err);
     if (!mh_)
         return false;
-    mpg123_param(mh_, MPG123_ADD_FLAGS, MPG123_FORCE_STEREO | MPG123_QUIET, 0.0);
+    mpg123_param(mh_, MPG123_ADD_FLAGS, MPG123_FORCE_STEREO | MPG123_QUIET | MPG123_GAPLESS, 0.0);
     mpg123_param(mh_, MPG123_VERBOSE, 0, 0.0);
     // Decode enough frames before a seek target that the bit reservoir and the filter bank are primed again:
     // the first audio after a seek is then exactly what a decode from the start gives there.

@@ -5,10 +5,13 @@
 #include "tools/fixtures.h"
 #include "tools/pcm.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cmath>
+
+#include <sys/stat.h>
 
 using namespace testtools;
 
@@ -321,6 +324,38 @@ private Q_SLOTS:
         QCOMPARE(player_get_priority(p.player), int(XA_PRIORITY_LOWEST));
         QVERIFY(player_set_priority(p.player, 9) < 0);
         QCOMPARE(player_get_priority(p.player), int(XA_PRIORITY_LOWEST));
+    }
+
+    // A device that takes nothing (a FIFO that nobody reads, through the wav output) is reported after a few
+    // seconds; commands are answered meanwhile and deleting the player does not wait for the device.
+    void outputThatTakesNothingNeverFreezesTheEngine()
+    {
+        const QString fifo = dir_.filePath("nobody-reads.wav");
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        auto *p = new PlayerProbe;
+        QVERIFY(p->open(cbr_));
+        p->send(XA_MSG_COMMAND_OUTPUT_OPEN, "wav:" + fifo);
+        QVERIFY(p->waitReply(XA_MSG_COMMAND_OUTPUT_OPEN, 3000) >= 0);
+        size_t from = p->messages.size();
+        p->send(XA_MSG_COMMAND_PLAY);
+        QVERIFY(p->waitReply(XA_MSG_COMMAND_PLAY, 3000, from) >= 0);
+        QTest::qWait(300);
+        from = p->messages.size();
+        p->send(XA_MSG_COMMAND_PING, 3);
+        QVERIFY2(p->waitCode(XA_MSG_NOTIFY_PONG, 1000, from) >= 0, "commands are answered");
+        const int err = p->waitCode(XA_MSG_NOTIFY_ERROR, 15000, from);
+        QVERIFY2(err >= 0, "the device that takes nothing is reported");
+        QCOMPARE(int(p->messages[size_t(err)].u8(4)), 2);  // the output
+        QVERIFY(p->waitState(XA_PLAYER_STATE_PAUSED, 2000, from) >= 0);
+        from = p->messages.size();
+        p->send(XA_MSG_COMMAND_PLAY);  // the device is tried again, and again it cannot hold up the engine
+        QVERIFY(p->waitReply(XA_MSG_COMMAND_PLAY, 3000, from) >= 0);
+        p->send(XA_MSG_COMMAND_PING, 4);
+        QVERIFY(p->waitCode(XA_MSG_NOTIFY_PONG, 1000, from) >= 0);
+        QElapsedTimer t;
+        t.start();
+        delete p;
+        QVERIFY2(t.elapsed() < 1000, qPrintable(QStringLiteral("player_delete took %1 ms").arg(t.elapsed())));
     }
 
     void exitEndsTheEngine()
