@@ -10,7 +10,7 @@
 #include "library/store/LibraryStore.h"
 #include "platform/shell/ScriptedAnswers.h"
 #include "playback/library_marks.h"
-#include "tags/MP3TagEditor.h"
+#include "tags/ui/MP3TagEditor.h"
 
 #include <QAction>
 #include <QApplication>
