@@ -11,6 +11,7 @@
 #include "app/window/form_main.h"
 #include "config/settings_file.h"
 #include "platform/shell/Shell.h"
+#include "platform/shell/ui/ShellDialogs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,6 +24,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("DAK-MP3"));
+    Shell::useQtDialogs();
 
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     instance::SingleInstance single(instance::SocketPath());

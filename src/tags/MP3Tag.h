@@ -80,7 +80,8 @@ public:
     // Opens the tag editor window modally on Filename and saves or removes the tag as the user chose there,
     // through the editor's own instance: this component's record is not changed. Returns EditCancelled,
     // EditSaved or EditRemoved. When Filename does not exist, no window opens: Error becomes "File does not
-    // exist!", onError is fired with it, and the result is EditCancelled.
+    // exist!", onError is fired with it, and the result is EditCancelled. Defined with the editor window in
+    // dak_tag_editor (tags/ui): only a program that links that library opens the editor.
     uint8_t EditTag();
 
     TNotifyEvent onFileNameChange;

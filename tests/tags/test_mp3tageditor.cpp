@@ -3,7 +3,7 @@
 
 #include "platform/shell/ScriptedAnswers.h"
 #include "tags/MP3Tag.h"
-#include "tags/MP3TagEditor.h"
+#include "tags/ui/MP3TagEditor.h"
 #include "tags/tag_bytes.h"
 
 #include <QApplication>

@@ -1,9 +1,12 @@
 #pragma once
-// Every message box, confirmation and input box of the program goes through this seam. Production shows the
-// Qt dialog; a test installs an answerer that sees each request and answers it instead, so no dialog opens.
+// Every message box, confirmation and input box of the program goes through this seam. The seam itself needs
+// QtCore only, so the cores that report through it (library store, folder import, ...) link no widgets: the
+// program registers the presenter that shows the Qt dialogs (Shell::useQtDialogs() in
+// platform/shell/ui/ShellDialogs.h); a test installs an answerer that sees each request and answers it
+// instead, so no dialog opens. With neither, the text goes to stderr and the answer is Cancel / No.
 //
 // To add a kind of dialog (file open, folder browser, ...): add a Kind, the fields it needs to Request,
-// a function below that fills a Request and calls ask(), and the Qt dialog in Shell.cpp's showDialog().
+// a function below that fills a Request and calls ask(), and the Qt dialog in ui/ShellDialogs.cpp.
 //
 // Texts are handed over exactly as the program builds them: a carriage return (0x0D) joins the parts of a
 // two-part text, and the Qt dialog shows it as a line break.
@@ -48,7 +51,11 @@ using Answerer = std::function<Answer(const Request &)>;
 // Returns the answerer that was installed before.
 Answerer setAnswerer(Answerer answerer);
 
-// Routes a request to the installed answerer or, without one, to the Qt dialog.
+// Registers what shows the dialogs when no answerer is installed (the Qt dialogs); empty: none.
+// Returns the presenter that was registered before.
+Answerer setPresenter(Answerer presenter);
+
+// Routes a request to the installed answerer or, without one, to the registered presenter.
 Answer ask(const Request &request);
 
 // Shows an error box and returns when the user closed it.

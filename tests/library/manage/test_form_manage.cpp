@@ -9,7 +9,7 @@
 #include "library/form_newset.h"
 #include "library/store/LibraryStore.h"
 #include "platform/shell/ScriptedAnswers.h"
-#include "tags/MP3TagEditor.h"
+#include "tags/ui/MP3TagEditor.h"
 #include "widgets/DirTree.h"
 #include "widgets/FileListBox.h"
 

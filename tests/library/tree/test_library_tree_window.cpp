@@ -11,7 +11,7 @@
 #include "platform/shell/ScriptedAnswers.h"
 #include "playback/NowPlaying.h"
 #include "playback/library_marks.h"
-#include "tags/MP3TagEditor.h"
+#include "tags/ui/MP3TagEditor.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,6 +3,7 @@
 
 #include "platform/shell/ScriptedAnswers.h"
 #include "platform/shell/Shell.h"
+#include "platform/shell/ui/ShellDialogs.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -57,7 +58,28 @@ class TestShell : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { QApplication::setApplicationName(QStringLiteral("DAK-MP3")); }
+    void initTestCase()
+    {
+        QApplication::setApplicationName(QStringLiteral("DAK-MP3"));
+        Shell::useQtDialogs();
+    }
+
+    // Without a presenter (a core used by a console tool) and without an answerer, nothing blocks: every
+    // question is answered Cancel / No and the program goes on.
+    void withoutPresenterEachQuestionIsAnsweredNo()
+    {
+        const Shell::Answerer dialogs = Shell::setPresenter({});
+        Shell::errorBox(QStringLiteral("Couldn't save: \r/tmp/x"));
+        const bool yes = Shell::confirm(QStringLiteral("Remove?"));
+        const QString typed = Shell::inputBox(QStringLiteral("T"), QStringLiteral("P"), QStringLiteral("keep"));
+        const QString chosen = Shell::BrowseForFolder(QStringLiteral("Browse for Folder"));
+        const bool wasEmpty = !static_cast<bool>(Shell::setPresenter(dialogs));
+        QVERIFY(wasEmpty);
+        QVERIFY(!yes);
+        QCOMPARE(typed, QStringLiteral("keep"));
+        QCOMPARE(chosen, QString());
+        QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    }
 
     void scriptedAnswersRecordEachRequestAndAnswerTheQuestionsInOrder()
     {

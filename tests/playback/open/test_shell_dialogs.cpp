@@ -3,6 +3,7 @@
 
 #include "platform/shell/ScriptedAnswers.h"
 #include "platform/shell/Shell.h"
+#include "platform/shell/ui/ShellDialogs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -56,6 +57,8 @@ class TestShellDialogs : public QObject {
     QTemporaryDir m_dir;
 
 private Q_SLOTS:
+    void initTestCase() { Shell::useQtDialogs(); }
+
     void folderBrowser()
     {
         const QString folder = m_dir.path() + "/Music/Album";

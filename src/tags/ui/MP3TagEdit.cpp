@@ -1,7 +1,7 @@
 // TMP3Tag::EditTag: the one place where the tag component opens a window.
 
 #include "tags/MP3Tag.h"
-#include "tags/MP3TagEditor.h"
+#include "tags/ui/MP3TagEditor.h"
 
 #include <QComboBox>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "tags/MP3TagEditor.h"
+#include "tags/ui/MP3TagEditor.h"
 
 #include "tags/MP3Tag.h"
 
