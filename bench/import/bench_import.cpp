@@ -10,7 +10,7 @@
 #include "playback/NowPlaying.h"
 #include "library/import/FolderImport.h"
 #include "library/store/LibraryStore.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 #include "playback/XaudioPlayer.h"
 
 #include <QApplication>

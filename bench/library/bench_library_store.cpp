@@ -5,7 +5,7 @@
 #include "library/store/LibraryStore.h"
 #include "library/store/LibraryText.h"
 #include "platform/profile/atomic_file.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -12,8 +12,8 @@
 #include "library/store/LibraryText.h"
 #include "platform/profile/atomic_file.h"
 #include "library/LibraryMarks.h"
-#include "platform/shell/ScriptedAnswers.h"
-#include "playback/library_marks.h"
+#include "tools/ScriptedAnswers.h"
+#include "tools/library_walks.h"
 
 #include <QApplication>
 #include <QDir>

@@ -13,7 +13,7 @@
 #include "library/store/LibraryText.h"
 #include "platform/shell/Shell.h"
 #include "playback/NowPlaying.h"
-#include "playback/library_marks.h"
+#include "playback/tree_state.h"
 
 #include <QLabel>
 #include <QMenu>

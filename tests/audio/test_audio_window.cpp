@@ -4,7 +4,7 @@
 
 #include "audio/audio_mappings.h"
 #include "audio_rig.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -4,7 +4,7 @@
 
 #include "audio/eqs_file.h"
 #include "audio_rig.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 
 #include <QCheckBox>
 #include <QFile>

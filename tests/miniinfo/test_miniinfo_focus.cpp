@@ -3,7 +3,7 @@
 
 #include "app/window/form_main.h"
 #include "miniinfo/form_currenttitle.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 #include "private_desktop.h"
 
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include "miniinfo/form_ConfigureMiniInfo.h"
 #include "miniinfo/form_currenttitle.h"
 #include "miniinfo/miniinfo_rules.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,7 +2,7 @@
 // state icon files.
 
 #include "playback/icon_file.h"
-#include "playback/library_marks.h"
+#include "tools/library_walks.h"
 
 #include <QAction>
 #include <QFile>

@@ -5,11 +5,11 @@
 
 #include "app/window/form_main.h"
 #include "playback/NowPlaying.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 #include "playback/XaudioPlayer.h"
 #include "playback/icon_file.h"
 #include "library/LibraryMarks.h"
-#include "playback/library_marks.h"
+#include "tools/library_walks.h"
 #include "tools/fixtures.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 // The player component's notification side: hand-built notifications are sent to the component and each event
 // must receive the fields of its code, read at the right offsets, widths and signedness.
 
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 #include "playback/XaudioPlayer.h"
 
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 // order and the library's notifications come back through the component's events. Sound goes to the "test"
 // output module, which discards it as fast as the CPU allows.
 
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 #include "playback/XaudioPlayer.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // The tag editor window on the offscreen platform: its controls and limits, the digits-only year box, and the
 // three results of an edit with what each does to the file.
 
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 #include "tags/MP3Tag.h"
 #include "tags/ui/MP3TagEditor.h"
 #include "tags/tag_bytes.h"

@@ -7,7 +7,7 @@
 #include "app/window/form_about.h"
 #include "app/window/form_main.h"
 #include "playback/NowPlaying.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 #include "playback/XaudioPlayer.h"
 
 #include <QAction>

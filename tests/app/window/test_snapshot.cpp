@@ -2,7 +2,7 @@
 // they are kept there (to look at the layout); otherwise they go to a temporary folder.
 
 #include "app/window/form_main.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 
 #include <QDir>
 #include <QImage>

@@ -3,7 +3,7 @@
 
 #include "app/window/PanelDocking.h"
 #include "app/window/form_main.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -10,7 +10,7 @@
 #include "library/import/FolderImport.h"
 #include "library/store/LibraryStore.h"
 #include "library/store/LibraryText.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 #include "tags/Id3v1.h"
 #include "tags/MP3Tag.h"
 

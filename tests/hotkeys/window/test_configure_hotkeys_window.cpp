@@ -10,7 +10,7 @@
 #include "config/settings_file.h"
 #include "hotkeys/form_configureHotkeys.h"
 #include "platform/profile/profile_file.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 
 #include <QAction>
 #include <QApplication>

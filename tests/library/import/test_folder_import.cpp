@@ -5,7 +5,7 @@
 #include "import_fixture.h"
 
 #include "library/import/FolderImport.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -7,7 +7,7 @@
 #include "import_fixture.h"
 
 #include "library/import/FolderImport.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 
 #include <QCoreApplication>
 #include <QProcess>

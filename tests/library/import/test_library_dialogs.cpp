@@ -5,7 +5,7 @@
 #include "app/window/form_main.h"
 #include "library/form_libraryfolder.h"
 #include "library/form_newset.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 
 #include <QAction>
 #include <QCoreApplication>

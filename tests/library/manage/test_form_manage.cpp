@@ -8,7 +8,7 @@
 #include "library/form_manage.h"
 #include "library/form_newset.h"
 #include "library/store/LibraryStore.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 #include "tags/ui/MP3TagEditor.h"
 #include "widgets/DirTree.h"
 #include "widgets/FileListBox.h"

@@ -13,7 +13,7 @@
 #include "library/store/LibraryStore.h"
 #include "widgets/DirTree.h"
 #include "widgets/FileListBox.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 
 #include <QApplication>
 #include <QDir>

@@ -6,7 +6,7 @@
 #include "app/window/form_main.h"
 #include "library/RandomDraw.h"
 #include "playback/NowPlaying.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 
 #include <QAction>
 #include <QFile>

@@ -2,7 +2,7 @@
 // A library folder in a temporary directory, with a store bound to it and the user's answers scripted.
 
 #include "library/store/LibraryStore.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 
 #include <QByteArray>
 #include <QString>

@@ -4,7 +4,7 @@
 
 #include "library/store/LibraryStore.h"
 #include "library/store/LibraryText.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -8,9 +8,9 @@
 #include "library/LibraryMarks.h"
 #include "library/LibraryMenuEntries.h"
 #include "library/store/LibraryStore.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 #include "playback/NowPlaying.h"
-#include "playback/library_marks.h"
+#include "tools/library_walks.h"
 #include "tags/ui/MP3TagEditor.h"
 
 #include <QAction>

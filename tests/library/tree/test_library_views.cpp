@@ -6,8 +6,8 @@
 #include "library/LibraryMenuEntries.h"
 #include "library/LibraryViewReader.h"
 #include "library/store/LibraryStore.h"
-#include "platform/shell/ScriptedAnswers.h"
-#include "playback/library_marks.h"
+#include "tools/ScriptedAnswers.h"
+#include "tools/library_walks.h"
 
 #include <QAction>
 #include <QDir>

@@ -3,7 +3,7 @@
 
 #include "app/window/form_main.h"
 #include "platform/registry/desktop_entry.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 #include "read_only_folder.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 // The dialog seam: scripted answers stand in for the user, and without them the real Qt dialogs appear with
 // the right icon, buttons and texts and give back what the user chose.
 
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 #include "platform/shell/Shell.h"
 #include "platform/shell/ui/ShellDialogs.h"
 

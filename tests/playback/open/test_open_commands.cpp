@@ -6,7 +6,7 @@
 #include "app/window/form_main.h"
 #include "playback/NowPlaying.h"
 #include "library/import/FolderImport.h"
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 #include "playback/XaudioPlayer.h"
 #include "playback/form_openurl.h"
 #include "tools/fixtures.h"

@@ -1,7 +1,7 @@
 // The file and folder dialogs of the shell seam without a script: the real Qt dialogs appear with their
 // titles and modes and give back what the user chose, or empty text for Cancel.
 
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 #include "platform/shell/Shell.h"
 #include "platform/shell/ui/ShellDialogs.h"
 

@@ -1,4 +1,4 @@
-#include "playback/library_marks.h"
+#include "tools/library_walks.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,4 +1,4 @@
-#include "platform/shell/ScriptedAnswers.h"
+#include "tools/ScriptedAnswers.h"
 
 namespace Shell {
 

@@ -1,14 +1,16 @@
 #pragma once
-// The now-playing marks in the main window's library tree and in the "Song Library" submenu of its popup
-// menu. The tree holds sets with their songs below them; a song node carries a state image index (1
+// The plain walks that set the now-playing marks: the reference the program's indexed marks are checked and
+// timed against. The marks are in the main window's library tree and in the "Song Library" submenu of its
+// popup menu. The tree holds sets with their songs below them; a song node carries a state image index (1
 // playing, 2 paused, 3 stopped, -1 none). The submenu holds fixed entries, then one entry per set with one
 // entry per song below it; the song being played and its set are checked.
 //
 // Every walk goes over every node and every entry: titles are compared with the node texts and captions
 // exactly (case-sensitive).
 
+#include "playback/tree_state.h"
+
 #include <QString>
-#include <Qt>
 
 class QAction;
 class QMenu;
@@ -16,9 +18,6 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace playback {
-
-// The item data role that holds a node's state image index (an int); a node without it has none.
-inline constexpr int kTreeStateIndexRole = Qt::UserRole + 1;
 
 int TreeNodeStateIndex(const QTreeWidgetItem *node);
 void SetTreeNodeStateIndex(QTreeWidgetItem *node, int index);
