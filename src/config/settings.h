@@ -3,21 +3,49 @@
 // each field named exactly like its key. A default-made Settings is the state before the first read (false,
 // 0 or empty, except INPUT_POSITION_RANGE); defaultSettings() gives what a file without the keys yields.
 
+#include "hotkeys/shortcuts/hotkey_actions.h"
+
 #include <QString>
 
 #include <array>
+#include <cstddef>
 
-inline constexpr int kHotkeyActionCount = 21;
+inline constexpr int kHotkeyActionCount = shortcuts::kHotkeyActionCount;
+
+namespace settings_detail {
+
+inline constexpr size_t kHotkeyKeyCapacity = 32;
+using HotkeyKeyText = std::array<char16_t, kHotkeyKeyCapacity>;
+
+// The keys of the action table widened to UTF-16 at compile time (a key that does not fit stops the build).
+constexpr std::array<HotkeyKeyText, kHotkeyActionCount> WidenHotkeyKeys()
+{
+    std::array<HotkeyKeyText, kHotkeyActionCount> texts{};
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const char *key = shortcuts::kHotkeyActions[i].key;
+        size_t n = 0;
+        for (; key[n] != '\0'; ++n) {
+            if (n + 1 >= kHotkeyKeyCapacity)
+                throw "hotkey key too long";
+            texts[i][n] = static_cast<char16_t>(key[n]);
+        }
+    }
+    return texts;
+}
+
+inline constexpr std::array<HotkeyKeyText, kHotkeyActionCount> kHotkeyKeyTexts = WidenHotkeyKeys();
+
+}  // namespace settings_detail
 
 // The hotkey actions in table order: their keys in the sections "Hotkeys", "SystemWide" and
-// "PassToNextProgram", the order in which they are read and written, and the order of matching.
-inline constexpr std::array<const char16_t *, kHotkeyActionCount> kHotkeyActionKeys = {
-    u"ShowWindow",  u"SetRewindTime",  u"SetFastForwardTime", u"ConfigureHotkeys", u"ModifyAudioSettings",
-    u"ManageLibrary", u"OpenFile",     u"OpenFolder",         u"OpenURL",          u"Play",
-    u"Pause",       u"Stop",           u"Rewind",             u"FastForward",      u"ShowMiniInfo",
-    u"PreviousSong", u"NextSong",      u"PlayRandomSet",      u"PlayRandomSong",   u"About",
-    u"Exit",
-};
+// "PassToNextProgram", the order in which they are read and written, and the order of matching. Taken from
+// the action table, so the file's keys and the actions cannot drift apart.
+inline constexpr std::array<const char16_t *, kHotkeyActionCount> kHotkeyActionKeys = [] {
+    std::array<const char16_t *, kHotkeyActionCount> keys{};
+    for (size_t i = 0; i < keys.size(); ++i)
+        keys[i] = settings_detail::kHotkeyKeyTexts[i].data();
+    return keys;
+}();
 
 struct SettingsOptions {
     bool autoplayonstart = false;
