@@ -10,6 +10,7 @@
 #include "app/window/HandedOverCommandLines.h"
 #include "app/window/form_main.h"
 #include "config/settings_file.h"
+#include "config/texts.h"
 #include "platform/shell/Shell.h"
 #include "platform/shell/ui/ShellDialogs.h"
 
@@ -23,7 +24,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("DAK-MP3"));
+    QApplication::setApplicationName(texts::kProgramName);
     Shell::useQtDialogs();
 
     const QStringList arguments = QCoreApplication::arguments().mid(1);

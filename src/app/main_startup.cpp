@@ -7,6 +7,7 @@
 #include "config/settings_file.h"
 #include "library/form_manage.h"
 #include "platform/keyhook/keyhook.h"
+#include "config/texts.h"
 #include "platform/shell/Shell.h"
 #include "playback/XaudioPlayer.h"
 
@@ -16,8 +17,8 @@
 #include <QTimer>
 
 namespace {
-const QString kSetUnknown = QStringLiteral("Name of the Set unknown.");
-const QString kTitleUnknown = QStringLiteral("Song Title unknown.");
+using texts::kSetUnknown;
+using texts::kTitleUnknown;
 
 // What the keyboard hook delivers to: the main window's hotkey table and hook message handler.
 class MainHookWindow : public keyhook::HookWindow {

@@ -1,4 +1,5 @@
 #include "config/settings.h"
+#include "config/texts.h"
 
 Settings defaultSettings(const SettingsDefaults &defaults)
 {
@@ -23,8 +24,8 @@ Settings defaultSettings(const SettingsDefaults &defaults)
         .DisplayStyle = 0,
     };
     s.LastOpened = {
-        .LastOpenedLibrarySetName = QStringLiteral("Name of the Set unknown."),
-        .LastOpenedLibrarySongTitle = QStringLiteral("Song Title unknown."),
+        .LastOpenedLibrarySetName = texts::kSetUnknown,
+        .LastOpenedLibrarySongTitle = texts::kTitleUnknown,
     };
     s.Audio = {.ReleaseOnStop = true, .ReleaseOnPause = false, .ReleaseOnEOF = true, .EnableEqualizer = false};
     s.MiniInfo = {.ActivateMiniInfo = true, .MiniInfoShowEverytime = false, .MiniInfoTime = 3000, .DesktopNotifications = false};

@@ -55,7 +55,7 @@ void NowPlaying::Open(const QString &fileName, const QString &setName, const QSt
     m_title = title;
     m_streamTitle.clear();  // a new input has no stream title until it reports one
     if (title != kTitleUnknown)
-        m_applicationTitle = title + QStringLiteral(" - ") + kProgramTitle;
+        m_applicationTitle = title + QStringLiteral(" - ") + texts::kProgramName;
     Q_EMIT songOpened(fileName, setName, title);
 }
 

@@ -131,7 +131,7 @@ private:
     quint32 m_duration = 0;
     quint32 m_position = 0;
     quint32 m_positionRange = 0;
-    QString m_applicationTitle = playback::kProgramTitle;
+    QString m_applicationTitle = texts::kProgramName;
     QString m_setName = playback::kSetUnknown;
     QString m_title = playback::kTitleUnknown;
     QString m_streamTitle;

@@ -3,6 +3,8 @@
 // "Stop" are enabled in which state, the rewind and fast-forward arithmetic, the player mode of the release
 // items, and the texts shown for the stream, the times, the errors and the tray tip.
 
+#include "config/texts.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -11,9 +13,8 @@
 namespace playback {
 
 // The texts that stand for no set and no title wherever a set name or a title is passed.
-inline const QString kSetUnknown = QStringLiteral("Name of the Set unknown.");
-inline const QString kTitleUnknown = QStringLiteral("Song Title unknown.");
-inline const QString kProgramTitle = QStringLiteral("DAK-MP3");
+using texts::kSetUnknown;
+using texts::kTitleUnknown;
 
 // Player states as the player reports them.
 inline constexpr int32_t kStopped = 0;

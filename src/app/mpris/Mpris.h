@@ -9,6 +9,8 @@
 //
 // Threads: the user-interface thread only.
 
+#include "config/texts.h"
+
 #include <QDBusAbstractAdaptor>
 #include <QDBusObjectPath>
 #include <QObject>
@@ -83,7 +85,7 @@ public:
     bool CanQuit() const { return true; }
     bool CanRaise() const { return true; }
     bool HasTrackList() const { return false; }
-    QString Identity() const { return QStringLiteral("DAK-MP3"); }
+    QString Identity() const { return texts::kProgramName; }
     QString DesktopEntry() const { return QStringLiteral("dak-mp3"); }
     QStringList SupportedUriSchemes() const { return {QStringLiteral("file"), QStringLiteral("http"), QStringLiteral("https")}; }
     QStringList SupportedMimeTypes() const { return {QStringLiteral("audio/mpeg")}; }

@@ -56,7 +56,7 @@ void DesktopNotifications::Send()
 {
     QDBusMessage call = QDBusMessage::createMethodCall(kService, QStringLiteral("/org/freedesktop/Notifications"),
                                                        kService, QStringLiteral("Notify"));
-    call << QStringLiteral("DAK-MP3") << m_lastId << QStringLiteral("dak-mp3") << Summary() << Body()
+    call << texts::kProgramName << m_lastId << QStringLiteral("dak-mp3") << Summary() << Body()
          << QStringList() << QVariantMap() << m_milliseconds;
     auto *watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *done) {

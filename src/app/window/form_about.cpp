@@ -2,6 +2,7 @@
 
 #include "app/window/ProgramIcon.h"
 #include "app/window/WindowPlacement.h"
+#include "config/texts.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,7 +22,7 @@ Tform_about::Tform_about(QWidget *parent) : QDialog(parent)
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setPixmap(ProgramIcon().pixmap(32, 32));
 
-    label_name = new QLabel(QStringLiteral("DAK-MP3"), this);
+    label_name = new QLabel(texts::kProgramName, this);
     label_name->setObjectName(QStringLiteral("label_name"));
     QFont big = label_name->font();
     big.setBold(true);

@@ -27,7 +27,7 @@
 Tform_main *form_main = nullptr;
 
 namespace {
-const QString kProgramName = QStringLiteral("DAK-MP3");
+using texts::kProgramName;
 }
 
 Tform_main::Tform_main(QWidget *parent) : QWidget(parent)

@@ -5,6 +5,7 @@
 #include "app/window/SliderUserMoves.h"
 #include "app/window/TaskbarEntry.h"
 #include "app/window/form_main.h"
+#include "config/texts.h"
 
 #include <QLabel>
 #include <QMenu>
@@ -107,13 +108,13 @@ void Tform_main::CreateTimePanel()
 void Tform_main::CreateSongInfoPanel()
 {
     panel_songinfo = NewPanel(this, "panel_songinfo");
-    label_setname = NewLabel(panel_songinfo, "label_setname", QStringLiteral("Name of the Set unknown."),
+    label_setname = NewLabel(panel_songinfo, "label_setname", texts::kSetUnknown,
                              QStringLiteral("The name of the set the current song maybe in"), 4, 6);
-    label_songtitle = NewLabel(panel_songinfo, "label_songtitle", QStringLiteral("Song Title unknown."),
+    label_songtitle = NewLabel(panel_songinfo, "label_songtitle", texts::kTitleUnknown,
                                QStringLiteral("The current song's title"), 4, 22);
-    label_filename = NewLabel(panel_songinfo, "label_filename", QStringLiteral("Filename unknown."),
+    label_filename = NewLabel(panel_songinfo, "label_filename", texts::kFilenameUnknown,
                               QStringLiteral("The current song's filename"), 4, 38);
-    label_songdata = NewLabel(panel_songinfo, "label_songdata", QStringLiteral("Current audio data unknown."),
+    label_songdata = NewLabel(panel_songinfo, "label_songdata", texts::kAudioDataUnknown,
                               QStringLiteral("The current song's sound data"), 4, 54);
     for (QLabel *label : {label_setname, label_songtitle, label_filename, label_songdata})
         m_autoSizeLabels->Add(label);
