@@ -5,7 +5,7 @@
 #include "miniinfo/form_ConfigureMiniInfo.h"
 #include "miniinfo/form_currenttitle.h"
 #include "miniinfo/miniinfo_rules.h"
-#include "tools/ScriptedAnswers.h"
+#include "tools/main_window_rig.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,7 +24,8 @@
 class TestMiniInfoWindow : public QObject {
     Q_OBJECT
 private:
-    std::unique_ptr<Shell::ScriptedAnswers> m_answers;
+    std::unique_ptr<MainWindowRig> m_rig;
+    Shell::ScriptedAnswers *m_answers = nullptr;
     Tform_main *m_form = nullptr;
     Tform_currenttitle *m_popup = nullptr;
     Tform_ConfigureMiniInfo *m_config = nullptr;
@@ -37,9 +38,9 @@ private:
 private Q_SLOTS:
     void init()
     {
-        m_answers = std::make_unique<Shell::ScriptedAnswers>();
-        m_form = new Tform_main;
-        form_main = m_form;
+        m_rig = std::make_unique<MainWindowRig>();
+        m_form = m_rig->form;
+        m_answers = &m_rig->answers;
         m_popup = form_currenttitle = new Tform_currenttitle;
         m_config = form_ConfigureMiniInfo = new Tform_ConfigureMiniInfo;
         m_form->hide();
@@ -51,11 +52,9 @@ private Q_SLOTS:
     {
         delete m_config;
         delete m_popup;
-        delete m_form;
         form_ConfigureMiniInfo = nullptr;
         form_currenttitle = nullptr;
-        form_main = nullptr;
-        m_answers.reset();
+        m_rig.reset();
     }
 
     void popupAsDesigned()

@@ -5,7 +5,7 @@
 
 #include "app/window/form_main.h"
 #include "playback/NowPlaying.h"
-#include "tools/ScriptedAnswers.h"
+#include "tools/main_window_rig.h"
 #include "playback/XaudioPlayer.h"
 #include "playback/icon_file.h"
 #include "library/LibraryMarks.h"
@@ -41,7 +41,8 @@ class TestMainTransport : public QObject {
     QTemporaryDir m_dir;
     QString m_song;   // 2 s, MPEG 1 layer III, 128 kbit/s, joint stereo
     QString m_icons;  // the three state icons
-    std::unique_ptr<Shell::ScriptedAnswers> m_answers;
+    std::unique_ptr<MainWindowRig> m_rig;
+    Shell::ScriptedAnswers *m_answers = nullptr;
     Tform_main *m_form = nullptr;
     std::unique_ptr<QSignalSpy> m_nextSong;
     QList<int> m_states;
@@ -116,9 +117,9 @@ private Q_SLOTS:
 
     void init()
     {
-        m_answers = std::make_unique<Shell::ScriptedAnswers>();
-        m_form = new Tform_main;
-        form_main = m_form;
+        m_rig = std::make_unique<MainWindowRig>();
+        m_form = m_rig->form;
+        m_answers = &m_rig->answers;
         m_form->BindPlaybackEvents();
         m_form->nowPlaying->StateIconFolder = m_icons;
         m_form->xaudio->OutputOpen(QStringLiteral("test"));
@@ -136,9 +137,7 @@ private Q_SLOTS:
     void cleanup()
     {
         m_nextSong.reset();
-        delete m_form;
-        form_main = nullptr;
-        m_answers.reset();
+        m_rig.reset();
     }
 
     void openWithoutAutoplayThenPlayToTheEnd()

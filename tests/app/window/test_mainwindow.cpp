@@ -7,7 +7,7 @@
 #include "app/window/form_about.h"
 #include "app/window/form_main.h"
 #include "playback/NowPlaying.h"
-#include "tools/ScriptedAnswers.h"
+#include "tools/main_window_rig.h"
 #include "playback/XaudioPlayer.h"
 
 #include <QAction>
@@ -39,7 +39,8 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 private:
     Tform_main *m_form = nullptr;
-    std::unique_ptr<Shell::ScriptedAnswers> m_answers;  // no dialog ever blocks a test
+    std::unique_ptr<MainWindowRig> m_rig;
+    Shell::ScriptedAnswers *m_answers = nullptr;  // no dialog ever blocks a test
     int m_plays = 0;
     int m_pauses = 0;
 
@@ -60,9 +61,9 @@ private Q_SLOTS:
     void init()
     {
         m_plays = m_pauses = 0;
-        m_answers = std::make_unique<Shell::ScriptedAnswers>();
-        m_form = new Tform_main;
-        form_main = m_form;
+        m_rig = std::make_unique<MainWindowRig>();
+        m_form = m_rig->form;
+        m_answers = &m_rig->answers;
         form_about = new Tform_about;
         SimulateTransport();
     }
@@ -71,9 +72,7 @@ private Q_SLOTS:
     {
         delete form_about;
         form_about = nullptr;
-        delete m_form;
-        form_main = nullptr;
-        m_answers.reset();
+        m_rig.reset();
     }
 
     void ownsAPlayerThatStarted()

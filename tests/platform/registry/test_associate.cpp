@@ -3,7 +3,7 @@
 
 #include "app/window/form_main.h"
 #include "platform/registry/desktop_entry.h"
-#include "tools/ScriptedAnswers.h"
+#include "tools/main_window_rig.h"
 #include "read_only_folder.h"
 
 #include <QAction>
@@ -44,7 +44,8 @@ class TestAssociate : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<Shell::ScriptedAnswers> m_answers;
+    std::unique_ptr<MainWindowRig> m_rig;
+    Shell::ScriptedAnswers *m_answers = nullptr;
     Tform_main *m_form = nullptr;
 
     QString Data() const { return m_dir->path() + QStringLiteral("/data"); }
@@ -75,17 +76,15 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         qputenv("XDG_DATA_HOME", QFile::encodeName(Data()));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(Config()));
-        m_answers = std::make_unique<Shell::ScriptedAnswers>();
-        m_form = new Tform_main;
-        form_main = m_form;
+        m_rig = std::make_unique<MainWindowRig>();
+        m_form = m_rig->form;
+        m_answers = &m_rig->answers;
         m_answers->clear();  // whatever the player's start said
     }
 
     void cleanup()
     {
-        delete m_form;
-        form_main = nullptr;
-        m_answers.reset();
+        m_rig.reset();
         m_dir.reset();
     }
 
