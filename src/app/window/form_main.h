@@ -32,6 +32,8 @@ class QMenu;
 class QSlider;
 class QToolButton;
 class QTreeWidget;
+class QTreeWidgetItem;
+class LibraryViews;
 class AutoSizeLabels;
 class PanelDocking;
 class TrayClicks;
@@ -248,45 +250,18 @@ public:
     // Saves the default equalizer file at exit; returns an error text naming the file, empty on success.
     QString SaveDefaultEqualizer();
 
-    // ---- Song library (src/library/main_tree.cpp, main_librarymenu.cpp, main_navigation.cpp): the library
-    // tree and its popup menu, the "Song Library" submenu (CreateLibraryMenu and LibraryMenuOnClick above) and
-    // the song navigation commands (pop_nextsongClick and the others, below).
-    // The tree's pictures, loaded by CreateLibraryMenu: images 0 closed set, 1 opened set, 2 song; state
-    // images 1 playing, 2 paused, 3 stopped (slot 0 is never shown).
-    QList<QPixmap> imagelist_images;
-    QList<QPixmap> imagelist_stateimages;
-    QString TreeImageFolder;  // where the tree's bitmaps are read; empty: the program's folder
-    QMenu *popupmenu_treeview = nullptr;
-    QAction *pop_tv_playsong = nullptr;
-    QAction *pop_tv_addsong = nullptr;
-    QAction *pop_tv_renamesong = nullptr;
-    QAction *pop_tv_mp3tageditor = nullptr;
-    QAction *pop_tv_removesong = nullptr;
-    QAction *pop_tv_newset = nullptr;
-    QAction *pop_tv_renameset = nullptr;
-    QAction *pop_tv_removeset = nullptr;
-    QAction *pop_tv_expand = nullptr;
-    QAction *pop_tv_collapse = nullptr;
-    // The last mouse press on the tree and the node under it (the drag source), and the node under that point
-    // when popupmenu_treeview last opened (the popup node, on which its commands act). Null for none; every
-    // rebuild of the tree clears both.
-    QPoint TreeMouseDownPoint;
-    class QTreeWidgetItem *TreeDragSource = nullptr;
-    QTreeWidgetItem *TreePopupNode = nullptr;
+    // ---- Song library (src/library/main_librarymenu.cpp): the tree, its popup menu, the "Song Library"
+    // submenu and the song navigation are LibraryViews, made on first use; the handlers below forward to them.
+    LibraryViews &Views();
     // The program's working copy of the library (shared with the library manager window), reading and writing
     // in this window's library folder setting.
     class LibraryStore &Library();
-    // Gives the tree its properties, drawing, popup menu and event handling; runs once, from the first
-    // CreateLibraryMenu.
-    void SetUpLibraryTree();
-    void DummyOnClick(QAction *item);
     void treeview_songlibraryDblClick();
     void treeview_songlibraryKeyDown(int key);
     void treeview_songlibraryExpanding(QTreeWidgetItem *node);
     void treeview_songlibraryMouseDown(Qt::MouseButton button, const QPoint &point);
-    // The user accepted an edited label; returns whether the node takes the new text.
     bool treeview_songlibraryEdited(QTreeWidgetItem *node, const QString &newText);
-    bool treeview_songlibraryDragOver(const QObject *source) const;
+    bool treeview_songlibraryDragOver(const QObject *source);
     void treeview_songlibraryDragDrop(const QPoint &point);
     void popupmenu_treeviewPopup(const QPoint &point);
     void pop_tv_playsongClick();
@@ -299,8 +274,6 @@ public:
     void pop_tv_removesetClick();
     void pop_tv_expandClick();
     void pop_tv_collapseClick();
-    // "Play Random Song" on a set that is already chosen.
-    void PlayRandomSongOfSet(const QString &setName);
 Q_SIGNALS:
     // "Add new Set at this position...": the new-set dialog opens in insert mode, for a set at `position` of
     // the set list.
@@ -438,6 +411,7 @@ private:
     void TrayMissing();
     void TrayBack();
     QIcon m_image1Icon;
+    LibraryViews *m_libraryViews = nullptr;  // Views()
 };
 
 // The one main window of the program; null until it is created.
