@@ -410,7 +410,7 @@ void LibraryViews::pop_tv_collapseClick()
     ExpandAll(m_tree, false);
 }
 
-// ---- The "Song Library" submenu ----------------------------------------------------------------------
+// ---- The "Song Library" submenu ------------------------------------------------------------------------
 
 namespace {
 
@@ -554,8 +554,7 @@ void LibraryViews::LibraryMenuOnClick(QAction *item)
     }
 }
 
-
-// ---- Song navigation --------------------------------------------------------------------------------
+// ---- Song navigation -----------------------------------------------------------------------------------
 
 // Opens the song `step` away from the current one in the current set; nothing when there is no current
 // library song or its title is not in the set (any more).
