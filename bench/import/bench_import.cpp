@@ -7,6 +7,7 @@
 
 #include "app/window/AppWindows.h"
 #include "app/window/form_main.h"
+#include "library/LibraryViews.h"
 #include "playback/NowPlaying.h"
 #include "library/import/FolderImport.h"
 #include "library/store/LibraryStore.h"
@@ -87,7 +88,7 @@ int main(int argc, char **argv)
     form_main->xaudio->OutputOpen(QStringLiteral("test"));
     // The tree's bitmaps lie in the top of the build folder.
     if (const QString build = qEnvironmentVariable("DAK_BUILD_DIR"); !build.isEmpty())
-        form_main->TreeImageFolder = form_main->nowPlaying->StateIconFolder = build;
+        form_main->Views().TreeImageFolder = form_main->nowPlaying->StateIconFolder = build;
     form_main->settings.Options.openfolderrecursive = true;
 
     QTemporaryDir music;

@@ -9,6 +9,7 @@
 // the processor time the process spent, which a busy machine does not inflate.
 
 #include "app/window/form_main.h"
+#include "library/LibraryViews.h"
 #include "library/store/LibraryText.h"
 #include "platform/profile/atomic_file.h"
 #include "library/LibraryMarks.h"
@@ -100,7 +101,7 @@ int main(int argc, char **argv)
     form_main = &window;
     window.settings.Options.libraryfolder = folder.path();
     const QByteArray build = qgetenv("DAK_BUILD_DIR");
-    window.TreeImageFolder =
+    window.Views().TreeImageFolder =
         build.isEmpty() ? QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../.."))
                         : QString::fromLocal8Bit(build);
 

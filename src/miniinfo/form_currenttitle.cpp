@@ -1,6 +1,7 @@
 #include "miniinfo/form_currenttitle.h"
 
 #include "miniinfo/miniinfo_rules.h"
+#include "platform/desktop/note_window.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -28,15 +29,12 @@ QLabel *MakeLabel(QWidget *parent, const char *name, int top)
 }  // namespace
 
 Tform_currenttitle::Tform_currenttitle(QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                          Qt::WindowDoesNotAcceptFocus | Qt::X11BypassWindowManagerHint)
+    : QWidget(parent, NoteWindowFlags())
 {
     setObjectName(QStringLiteral("form_currenttitle"));
     setWindowTitle(QStringLiteral("Current Title - DAK-MP3"));
     // Shown, it must leave the keyboard focus where the user works.
-    setAttribute(Qt::WA_ShowWithoutActivating);
-    setAttribute(Qt::WA_X11DoNotAcceptFocus);
-    setFocusPolicy(Qt::NoFocus);
+    KeepFocusAway(this);
     setFixedSize(kWidth, kHeight);
 
     QFont small(QStringLiteral("MS Sans Serif"));

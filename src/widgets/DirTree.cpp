@@ -3,8 +3,8 @@
 
 #include "widgets/DirTree.h"
 
+#include "platform/desktop/mount_watcher.h"
 #include "widgets/DirPaths.h"
-#include "widgets/MountWatcher.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -14,6 +14,7 @@
 //
 // Only the user-interface thread may use the control.
 
+#include "platform/desktop/volume_serial.h"
 #include "widgets/DirTreeTypes.h"
 #include "widgets/MountTable.h"
 #include "widgets/SharedFolders.h"

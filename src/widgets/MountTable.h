@@ -6,6 +6,7 @@
 // extra disks). Each drive is captioned with its volume label and mount point. Kernel file systems (proc,
 // sysfs, cgroup, ...) are never drives; their mount points are the tree's system folders.
 
+#include "platform/desktop/mount_info.h"
 #include "widgets/DirTreeTypes.h"
 
 #include <QByteArray>
@@ -13,25 +14,6 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
-
-// One line of /proc/self/mountinfo.
-struct MountEntry {
-    int MountId = 0;
-    int ParentId = 0;
-    quint32 Major = 0;
-    quint32 Minor = 0;
-    QString Root;        // the folder of the file system that is mounted here ("/" for the whole of it)
-    QString MountPoint;  // without a trailing "/" (except "/" itself)
-    QString FsType;      // "ext4", "nfs4", "fuse.sshfs", ...
-    QString Source;      // "/dev/sdb1", "server:/export", "tmpfs", ...
-};
-
-// Parses the text of /proc/<pid>/mountinfo. Lines that do not have the fields of a mount are skipped. The
-// octal escapes the kernel writes for blanks, tabs, line breaks and backslashes are decoded.
-QList<MountEntry> ParseMountInfo(const QByteArray &text);
-
-// Decodes the kernel's octal escapes ("\040" for a blank) of one field.
-QString UnescapeMountField(QByteArrayView field);
 
 // Decodes the "\x20"-style escapes of a name in /dev/disk/by-label.
 QString UnescapeLabelName(const QString &name);
@@ -80,7 +62,7 @@ QList<DriveInfo> GvfsDrives(const QString &gvfsFolder, const QStringList &names)
 
 // Where the mount table and the labels are read. Tests point these at folders of their own.
 struct MountSource {
-    QString MountInfoPath = QStringLiteral("/proc/self/mountinfo");
+    QString MountInfoPath = QString::fromLatin1(kMountInfoPath);
     QString ByLabelFolder = QStringLiteral("/dev/disk/by-label");
     QStringList DriveFolders = {QStringLiteral("/media"), QStringLiteral("/mnt"), QStringLiteral("/run/media")};
     QString Home;  // the home folder; empty: the user's home folder
@@ -96,8 +78,3 @@ struct MountSource {
 // The drives and system folders of a parsed mount table. `labelOf` gives a mount's volume label.
 MountSnapshot SnapshotOf(const QList<MountEntry> &entries, const QString &home, const QStringList &driveFolders,
                          const std::function<QString(const MountEntry &)> &labelOf);
-
-// The volume serial of a drive: an identity of the file system mounted at `root` that changes when another
-// volume is mounted there (made from the device number, the mount's unique id and the top folder's inode and
-// birth time). Never 0; -1 when the folder cannot be read.
-qint64 ReadVolumeSerial(const QString &root);

@@ -1,6 +1,6 @@
 #include "app/window/PanelDocking.h"
 
-#include "app/window/TaskbarEntry.h"
+#include "platform/desktop/taskbar_entry.h"
 
 #include <QApplication>
 #include <QFrame>

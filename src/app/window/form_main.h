@@ -32,6 +32,8 @@ class QMenu;
 class QSlider;
 class QToolButton;
 class QTreeWidget;
+class QTreeWidgetItem;
+class LibraryViews;
 class AutoSizeLabels;
 class PanelDocking;
 class TrayClicks;
@@ -56,14 +58,11 @@ public:
     // ---- Panels and controls, by object name.
     QFrame *panel_time = nullptr;
     QSlider *trackbar_song = nullptr;
-    QLabel *label_length = nullptr;
-    QLabel *label_currenttime = nullptr;
+    QLabel *label_length = nullptr, *label_currenttime = nullptr;
 
     QFrame *panel_songinfo = nullptr;
-    QLabel *label_setname = nullptr;
-    QLabel *label_songtitle = nullptr;
-    QLabel *label_filename = nullptr;
-    QLabel *label_songdata = nullptr;
+    QLabel *label_setname = nullptr, *label_songtitle = nullptr, *label_filename = nullptr,
+           *label_songdata = nullptr;
 
     QFrame *panel_songlibrary = nullptr;
     QLabel *label_treeviewdock = nullptr;
@@ -71,71 +70,35 @@ public:
 
     QFrame *panel_controls = nullptr;
     QLabel *Image1 = nullptr;  // shows the state icon; a click opens the about window
-    QToolButton *button_alwaysontop = nullptr;
-    QToolButton *button_toggledisplaystyle = nullptr;
-    QToolButton *button_hide = nullptr;
-    QToolButton *button_exit = nullptr;
+    QToolButton *button_alwaysontop = nullptr, *button_toggledisplaystyle = nullptr, *button_hide = nullptr,
+                *button_exit = nullptr;
     QFrame *bevel_leftline = nullptr;
-    QToolButton *speedbutton_play = nullptr;
-    QToolButton *speedbutton_pause = nullptr;
-    QToolButton *speedbutton_stop = nullptr;
-    QToolButton *speedbutton_previoussong = nullptr;
-    QToolButton *speedbutton_nextsong = nullptr;
+    QToolButton *speedbutton_play = nullptr, *speedbutton_pause = nullptr, *speedbutton_stop = nullptr,
+                *speedbutton_previoussong = nullptr, *speedbutton_nextsong = nullptr;
 
     // ---- The main popup menu, in display order. Submenus are QMenus; their menuAction() carries the same
     // object name. Separators are actions named N1 ... N12.
     QMenu *popupmenu1 = nullptr;
     QAction *pop_showwindow = nullptr;
-    QMenu *pop_options = nullptr;
-    QAction *pop_autoplayonstart = nullptr;
-    QAction *pop_autoplayonopen = nullptr;
-    QAction *pop_randomset = nullptr;
-    QAction *pop_randomsong = nullptr;
-    QAction *pop_openfolderrecursive = nullptr;
-    QAction *pop_libraryfolder = nullptr;
-    QAction *pop_SetRewindTime = nullptr;
-    QAction *pop_SetFastForwardTime = nullptr;
-    QAction *pop_ConfigureMiniInfo = nullptr;
-    QAction *N9 = nullptr;
-    QAction *pop_saveoptions = nullptr;
-    QAction *N12 = nullptr;
-    QAction *pop_configureHotkeys = nullptr;
-    QAction *N3 = nullptr;
-    QAction *pop_associate = nullptr;
-    QMenu *pop_audiosettings = nullptr;
-    QAction *pop_modifyaudiosettings = nullptr;
-    QAction *N11 = nullptr;
+    QMenu *pop_options = nullptr;  // holds the items up to pop_associate
+    QAction *pop_autoplayonstart = nullptr, *pop_autoplayonopen = nullptr, *pop_randomset = nullptr,
+            *pop_randomsong = nullptr, *pop_openfolderrecursive = nullptr, *pop_libraryfolder = nullptr,
+            *pop_SetRewindTime = nullptr, *pop_SetFastForwardTime = nullptr, *pop_ConfigureMiniInfo = nullptr,
+            *N9 = nullptr, *pop_saveoptions = nullptr, *N12 = nullptr, *pop_configureHotkeys = nullptr,
+            *N3 = nullptr, *pop_associate = nullptr;
+    QMenu *pop_audiosettings = nullptr;  // holds the items up to pop_audiodrivertreatment_activate
+    QAction *pop_modifyaudiosettings = nullptr, *N11 = nullptr;
     QMenu *pop_audiodrivertreatment = nullptr;
-    QAction *pop_releaseon_stop = nullptr;
-    QAction *pop_releaseon_pause = nullptr;
-    QAction *pop_releaseon_eof = nullptr;
-    QAction *N10 = nullptr;
-    QAction *pop_audiodrivertreatment_activate = nullptr;
-    QAction *N4 = nullptr;
-    QAction *pop_openfile = nullptr;
-    QAction *pop_openfolder = nullptr;
-    QAction *pop_openurl = nullptr;
-    QAction *N5 = nullptr;
-    QAction *pop_play = nullptr;
-    QAction *pop_pause = nullptr;
-    QAction *pop_stop = nullptr;
-    QAction *pop_rewind = nullptr;
-    QAction *pop_fastforward = nullptr;
-    QAction *pop_ShowMiniInfo = nullptr;
-    QAction *N6 = nullptr;
+    QAction *pop_releaseon_stop = nullptr, *pop_releaseon_pause = nullptr, *pop_releaseon_eof = nullptr,
+            *N10 = nullptr, *pop_audiodrivertreatment_activate = nullptr;
+    QAction *N4 = nullptr, *pop_openfile = nullptr, *pop_openfolder = nullptr, *pop_openurl = nullptr;
+    QAction *N5 = nullptr, *pop_play = nullptr, *pop_pause = nullptr, *pop_stop = nullptr, *pop_rewind = nullptr,
+            *pop_fastforward = nullptr, *pop_ShowMiniInfo = nullptr, *N6 = nullptr;
     QMenu *pop_songlibrary = nullptr;  // five fixed entries, then one submenu per set
-    QAction *pop_managelibrary = nullptr;
-    QAction *N2 = nullptr;
-    QMenu *pop_favorites = nullptr;
-    QMenu *pop_favoritesmedia = nullptr;
-    QAction *N7 = nullptr;
-    QAction *pop_previoussong = nullptr;
-    QAction *pop_nextsong = nullptr;
-    QAction *pop_playrandomset = nullptr;
-    QAction *pop_playrandomsong = nullptr;
-    QAction *N1 = nullptr;
-    QAction *pop_about = nullptr;
-    QAction *pop_exit = nullptr;
+    QAction *pop_managelibrary = nullptr, *N2 = nullptr;
+    QMenu *pop_favorites = nullptr, *pop_favoritesmedia = nullptr;
+    QAction *N7 = nullptr, *pop_previoussong = nullptr, *pop_nextsong = nullptr, *pop_playrandomset = nullptr,
+            *pop_playrandomsong = nullptr, *N1 = nullptr, *pop_about = nullptr, *pop_exit = nullptr;
 
     // Performs the click of a menu item, as if it was chosen from the menu. A disabled item ignores the
     // click. Returns whether the item's handler ran. Every caller of a command (buttons, tray, hotkeys, end
@@ -248,45 +211,18 @@ public:
     // Saves the default equalizer file at exit; returns an error text naming the file, empty on success.
     QString SaveDefaultEqualizer();
 
-    // ---- Song library (src/library/main_tree.cpp, main_librarymenu.cpp, main_navigation.cpp): the library
-    // tree and its popup menu, the "Song Library" submenu (CreateLibraryMenu and LibraryMenuOnClick above) and
-    // the song navigation commands (pop_nextsongClick and the others, below).
-    // The tree's pictures, loaded by CreateLibraryMenu: images 0 closed set, 1 opened set, 2 song; state
-    // images 1 playing, 2 paused, 3 stopped (slot 0 is never shown).
-    QList<QPixmap> imagelist_images;
-    QList<QPixmap> imagelist_stateimages;
-    QString TreeImageFolder;  // where the tree's bitmaps are read; empty: the program's folder
-    QMenu *popupmenu_treeview = nullptr;
-    QAction *pop_tv_playsong = nullptr;
-    QAction *pop_tv_addsong = nullptr;
-    QAction *pop_tv_renamesong = nullptr;
-    QAction *pop_tv_mp3tageditor = nullptr;
-    QAction *pop_tv_removesong = nullptr;
-    QAction *pop_tv_newset = nullptr;
-    QAction *pop_tv_renameset = nullptr;
-    QAction *pop_tv_removeset = nullptr;
-    QAction *pop_tv_expand = nullptr;
-    QAction *pop_tv_collapse = nullptr;
-    // The last mouse press on the tree and the node under it (the drag source), and the node under that point
-    // when popupmenu_treeview last opened (the popup node, on which its commands act). Null for none; every
-    // rebuild of the tree clears both.
-    QPoint TreeMouseDownPoint;
-    class QTreeWidgetItem *TreeDragSource = nullptr;
-    QTreeWidgetItem *TreePopupNode = nullptr;
+    // ---- Song library (src/library/main_librarymenu.cpp): the tree, its popup menu, the "Song Library"
+    // submenu and the song navigation are LibraryViews, made on first use; the handlers below forward to them.
+    LibraryViews &Views();
     // The program's working copy of the library (shared with the library manager window), reading and writing
     // in this window's library folder setting.
     class LibraryStore &Library();
-    // Gives the tree its properties, drawing, popup menu and event handling; runs once, from the first
-    // CreateLibraryMenu.
-    void SetUpLibraryTree();
-    void DummyOnClick(QAction *item);
     void treeview_songlibraryDblClick();
     void treeview_songlibraryKeyDown(int key);
     void treeview_songlibraryExpanding(QTreeWidgetItem *node);
     void treeview_songlibraryMouseDown(Qt::MouseButton button, const QPoint &point);
-    // The user accepted an edited label; returns whether the node takes the new text.
     bool treeview_songlibraryEdited(QTreeWidgetItem *node, const QString &newText);
-    bool treeview_songlibraryDragOver(const QObject *source) const;
+    bool treeview_songlibraryDragOver(const QObject *source);
     void treeview_songlibraryDragDrop(const QPoint &point);
     void popupmenu_treeviewPopup(const QPoint &point);
     void pop_tv_playsongClick();
@@ -299,8 +235,6 @@ public:
     void pop_tv_removesetClick();
     void pop_tv_expandClick();
     void pop_tv_collapseClick();
-    // "Play Random Song" on a set that is already chosen.
-    void PlayRandomSongOfSet(const QString &setName);
 Q_SIGNALS:
     // "Add new Set at this position...": the new-set dialog opens in insert mode, for a set at `position` of
     // the set list.
@@ -438,6 +372,7 @@ private:
     void TrayMissing();
     void TrayBack();
     QIcon m_image1Icon;
+    LibraryViews *m_libraryViews = nullptr;  // Views()
 };
 
 // The one main window of the program; null until it is created.

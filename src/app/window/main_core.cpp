@@ -4,10 +4,11 @@
 #include "app/window/form_main.h"
 #include "app/window/PanelDocking.h"
 #include "app/window/ProgramIcon.h"
-#include "app/window/TaskbarEntry.h"
 #include "app/window/TrayClicks.h"
 #include "app/window/TrayWatch.h"
 #include "app/window/WindowPlacement.h"
+#include "platform/desktop/taskbar_entry.h"
+#include "platform/desktop/x_display.h"
 #include "platform/keyhook/keyhook.h"
 #include "platform/shell/Shell.h"
 #include "playback/NowPlaying.h"
@@ -21,8 +22,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
-
-#include <xcb/xcb.h>
 
 Tform_main *form_main = nullptr;
 
@@ -128,12 +127,8 @@ void Tform_main::ShowTrayIcon()
     m_tray = new QSystemTrayIcon(m_image1Icon, this);
     m_tray->setToolTip(kProgramName);
     m_tray->show();
-    // Send the docking request now rather than when the event loop first runs. Only on the X11 platform:
-    // others (offscreen among them) may still answer for the X11 interface, with nothing valid behind it.
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return;
-    if (auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>(); x11 && x11->connection())
-        xcb_flush(x11->connection());
+    // Send the docking request now rather than when the event loop first runs.
+    FlushDisplayConnection();
 }
 
 void Tform_main::TaskBarAddIcon()

@@ -3,9 +3,9 @@
 #include "app/window/AutoSizeLabels.h"
 #include "app/window/PanelDocking.h"
 #include "app/window/SliderUserMoves.h"
-#include "app/window/TaskbarEntry.h"
 #include "app/window/form_main.h"
 #include "config/texts.h"
+#include "platform/desktop/taskbar_entry.h"
 
 #include <QLabel>
 #include <QMenu>

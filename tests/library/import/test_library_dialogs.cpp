@@ -3,6 +3,7 @@
 
 #include "app/window/AppWindows.h"
 #include "app/window/form_main.h"
+#include "library/LibraryViews.h"
 #include "library/form_libraryfolder.h"
 #include "library/form_newset.h"
 #include "tools/ScriptedAnswers.h"
@@ -57,7 +58,7 @@ private Q_SLOTS:
         m_library = std::make_unique<QTemporaryDir>();
         m_answers = std::make_unique<Shell::ScriptedAnswers>();
         CreateAppWindows();
-        form_main->TreeImageFolder = QStringLiteral(DAK_RESOURCES_DIR);
+        form_main->Views().TreeImageFolder = QStringLiteral(DAK_RESOURCES_DIR);
         form_main->settings.Options.libraryfolder = m_library->path();
     }
 

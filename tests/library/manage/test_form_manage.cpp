@@ -4,6 +4,7 @@
 // window's library tree on every close.
 
 #include "app/window/form_main.h"
+#include "library/LibraryViews.h"
 #include "library/form_libraryfolder.h"
 #include "library/form_manage.h"
 #include "library/form_newset.h"
@@ -105,7 +106,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         form_main = new Tform_main;
-        form_main->TreeImageFolder = qEnvironmentVariable("DAK_BUILD_DIR");
+        form_main->Views().TreeImageFolder = qEnvironmentVariable("DAK_BUILD_DIR");
         form_newset = new Tform_newset;
         form_manage = new Tform_manage;
         form_libraryfolder = new Tform_libraryfolder;

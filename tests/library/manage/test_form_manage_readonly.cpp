@@ -8,6 +8,7 @@
 // namespace in which the folder is a read-only bind mount (and the case is skipped where that is not allowed).
 
 #include "app/window/form_main.h"
+#include "library/LibraryViews.h"
 #include "library/form_manage.h"
 #include "library/form_newset.h"
 #include "library/store/LibraryStore.h"
@@ -56,7 +57,7 @@ int RunChild(const QString &folder)
 {
     Shell::ScriptedAnswers answers;
     form_main = new Tform_main;
-    form_main->TreeImageFolder = qEnvironmentVariable("DAK_BUILD_DIR");
+    form_main->Views().TreeImageFolder = qEnvironmentVariable("DAK_BUILD_DIR");
     form_newset = new Tform_newset;
     form_manage = new Tform_manage;
     form_main->settings.Options.libraryfolder = folder;

@@ -5,6 +5,7 @@
 // the pictures of the marks.
 
 #include "app/window/form_main.h"
+#include "library/LibraryViews.h"
 #include "library/LibraryMarks.h"
 #include "library/LibraryMenuEntries.h"
 #include "library/store/LibraryStore.h"
@@ -98,8 +99,8 @@ class TestLibraryTreeWindow : public QObject {
         QTest::mousePress(Tree()->viewport(), Qt::RightButton, {}, at);
         QTest::mouseRelease(Tree()->viewport(), Qt::RightButton, {}, at);
         m_form->popupmenu_treeviewPopup(at);
-        m_form->popupmenu_treeview->hide();
-        QCOMPARE(m_form->TreePopupNode, node);
+        m_form->Views().popupmenu_treeview->hide();
+        QCOMPARE(m_form->Views().TreePopupNode, node);
     }
 
     void Build()
@@ -120,7 +121,7 @@ private Q_SLOTS:
         m_answers = std::make_unique<Shell::ScriptedAnswers>();
         m_form = std::make_unique<Tform_main>();
         m_form->settings.Options.libraryfolder = m_dir.path();
-        m_form->TreeImageFolder = qEnvironmentVariable("DAK_BUILD_DIR");
+        m_form->Views().TreeImageFolder = qEnvironmentVariable("DAK_BUILD_DIR");
     }
 
     void cleanup()
@@ -138,8 +139,8 @@ private Q_SLOTS:
     {
         Build();
         QVERIFY(m_answers->texts().isEmpty());
-        QCOMPARE(m_form->imagelist_images.size(), 3);
-        QCOMPARE(m_form->imagelist_stateimages.size(), 4);
+        QCOMPARE(m_form->Views().imagelist_images.size(), 3);
+        QCOMPARE(m_form->Views().imagelist_stateimages.size(), 4);
 
         // Five fixed entries, then one per set; the empty set is a plain entry, the other has its songs.
         QCOMPARE(m_form->pop_songlibrary->actions().size(), 7);
@@ -188,13 +189,13 @@ private Q_SLOTS:
 
     void missingPicturesAreReportedAndTheBuildGoesOn()
     {
-        m_form->TreeImageFolder = m_noImages.path();
+        m_form->Views().TreeImageFolder = m_noImages.path();
         QFile::copy(QDir(qEnvironmentVariable("DAK_BUILD_DIR")).filePath(QStringLiteral("treeview_closed_set.bmp")),
                     m_noImages.filePath(QStringLiteral("treeview_closed_set.bmp")));
         Build();
         QCOMPARE(m_answers->texts(), QStringList{QStringLiteral("Failed to open a bitmap resource [treeview*]!")});
-        QCOMPARE(m_form->imagelist_images.size(), 1);
-        QCOMPARE(m_form->imagelist_stateimages.size(), 0);
+        QCOMPARE(m_form->Views().imagelist_images.size(), 1);
+        QCOMPARE(m_form->Views().imagelist_stateimages.size(), 0);
         QCOMPARE(Tree()->topLevelItemCount(), 2);
     }
 
@@ -276,7 +277,7 @@ private Q_SLOTS:
         QCOMPARE(Title(), QStringLiteral("So What"));
 
         PopupOn(SongNode(1, 1));
-        QVERIFY(Tform_main::ClickMenuItem(m_form->pop_tv_playsong));
+        QVERIFY(Tform_main::ClickMenuItem(m_form->Views().pop_tv_playsong));
         QCOMPARE(File(), QStringLiteral("/j/five.mp3"));
     }
 
@@ -528,10 +529,11 @@ private Q_SLOTS:
     void commandsWithoutAPopupNodeDoNothing()
     {
         Build();
-        m_form->TreePopupNode = nullptr;
-        for (QAction *item : {m_form->pop_tv_playsong, m_form->pop_tv_addsong, m_form->pop_tv_renamesong,
-                              m_form->pop_tv_mp3tageditor, m_form->pop_tv_removesong, m_form->pop_tv_newset,
-                              m_form->pop_tv_renameset, m_form->pop_tv_removeset})
+        m_form->Views().TreePopupNode = nullptr;
+        const LibraryViews &views = m_form->Views();
+        for (QAction *item : {views.pop_tv_playsong, views.pop_tv_addsong, views.pop_tv_renamesong,
+                              views.pop_tv_mp3tageditor, views.pop_tv_removesong, views.pop_tv_newset,
+                              views.pop_tv_renameset, views.pop_tv_removeset})
             QVERIFY(Tform_main::ClickMenuItem(item));
         QVERIFY(m_answers->texts().isEmpty());
         QCOMPARE(m_answers->requests().size(), 0);

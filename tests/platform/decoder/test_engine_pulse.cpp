@@ -318,6 +318,8 @@ private Q_SLOTS:
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert("XDG_RUNTIME_DIR", runtime.path());
             env.remove("PULSE_SERVER");
+            // A sound server claims its name on the session bus; the desktop's own server already holds it there.
+            env.remove("DBUS_SESSION_BUS_ADDRESS");
             server.setProcessEnvironment(env);
             server.start(QStringLiteral("pulseaudio"),
                          {"--daemonize=no", "--exit-idle-time=-1", "-n", "--use-pid-file=no", "--system=no",

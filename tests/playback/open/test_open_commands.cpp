@@ -4,6 +4,7 @@
 
 #include "app/window/AppWindows.h"
 #include "app/window/form_main.h"
+#include "library/LibraryViews.h"
 #include "playback/NowPlaying.h"
 #include "library/import/FolderImport.h"
 #include "tools/ScriptedAnswers.h"
@@ -90,7 +91,7 @@ private Q_SLOTS:
         m_answers = std::make_unique<Shell::ScriptedAnswers>();
         CreateAppWindows();
         form_main->BindPlaybackEvents();
-        form_main->TreeImageFolder = QStringLiteral(DAK_RESOURCES_DIR);
+        form_main->Views().TreeImageFolder = QStringLiteral(DAK_RESOURCES_DIR);
         form_main->nowPlaying->StateIconFolder = QStringLiteral(DAK_RESOURCES_DIR);
         form_main->settings.Options.libraryfolder = m_library->path();
         form_main->xaudio->OutputOpen(QStringLiteral("test"));

@@ -1,4 +1,4 @@
-#include "widgets/MountWatcher.h"
+#include "platform/desktop/mount_watcher.h"
 
 #include <QFile>
 #include <QSocketNotifier>

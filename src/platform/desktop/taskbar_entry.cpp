@@ -1,4 +1,4 @@
-#include "app/window/TaskbarEntry.h"
+#include "platform/desktop/taskbar_entry.h"
 
 #include <QGuiApplication>
 #include <QWidget>

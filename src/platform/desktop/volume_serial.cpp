@@ -1,7 +1,7 @@
 // The volume serial of a drive, read with statx(2) through the kernel's own record: the C library's record
 // does not name the mount id field.
 
-#include "widgets/MountTable.h"
+#include "platform/desktop/volume_serial.h"
 
 #include <QFile>
 
