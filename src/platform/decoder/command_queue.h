@@ -3,6 +3,7 @@
 // longer than a mutex hand-over; the engine waits on it for a command, a wake-up (new network data) or a
 // timeout.
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -36,6 +37,7 @@ private:
     std::mutex mutex_;
     std::condition_variable cv_;
     std::deque<Command> queue_;
+    std::atomic<size_t> size_{0};  // lets try_pop skip the lock while nothing is queued
     bool woken_ = false;
 };
 

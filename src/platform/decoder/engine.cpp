@@ -13,8 +13,9 @@ namespace xa_engine {
 namespace {
 using namespace std::chrono_literals;
 
-// Bytes decoded per step: one layer III frame of stereo 16-bit audio, so commands wait at most one frame.
-constexpr size_t kChunkBytes = 1152 * 2 * 2;
+// Bytes decoded per step: four layer III frames of stereo 16-bit audio. Commands wait for at most that much
+// decoding (well under a millisecond), and the output is handed audio a few frames at a time.
+constexpr size_t kChunkBytes = 4 * 1152 * 2 * 2;
 constexpr size_t kStreamStartLimit = 256 * 1024;
 // A device that takes no audio for this long has failed: playback pauses with an error instead of hanging.
 constexpr long kStallMs = 5000;
@@ -1075,12 +1076,15 @@ void Engine::report_position(bool force, bool heard)
     if (!decoder_ || decoder_->rate() <= 0)
         return;
     int64_t pos = position_samples();
+    const int64_t step = std::max<int64_t>(1, decoder_->rate() * granularity_ms_ / 1000);
+    // What is heard is never ahead of what has been decoded: most calls end here without asking the output.
+    if (!force && last_reported_ >= 0 && pos >= last_reported_ && pos - last_reported_ < step)
+        return;
     if (heard && state_ == XA_PLAYER_STATE_PLAYING) {
         // What is heard lags the decoder by what the output still holds.
         const int64_t held = static_cast<int64_t>(pending_bytes_ / 4) + output_.queued_frames();
         pos = std::max<int64_t>(0, pos - held);
     }
-    const int64_t step = std::max<int64_t>(1, decoder_->rate() * granularity_ms_ / 1000);
     if (!force && last_reported_ >= 0 && pos - last_reported_ < step && pos >= last_reported_)
         return;
     last_reported_ = pos;

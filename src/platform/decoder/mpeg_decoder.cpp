@@ -125,17 +125,90 @@ int MpegDecoder::read_format()
     return XA_SUCCESS;
 }
 
-// The file as the playing handle reads it. A seek may be given a budget of reads: a seek that lands in a long
-// run of data without frames (a damaged or mostly empty file) is searched a byte at a time, and without the
-// budget could keep the engine from its commands for minutes.
-struct MpegDecoder::FileReader {
+// Reads a file through a buffer of its own: libmpg123 asks for each frame header and body separately, and a
+// system call per request costs as much as a good share of the decoding.
+struct BufferedFile {
+    static constexpr size_t kSize = 64 * 1024;
     int fd = -1;
-    long budget = -1;  // reads left, or -1 for no limit
-    ~FileReader()
+    std::vector<uint8_t> data = std::vector<uint8_t>(kSize);
+    size_t pos = 0;     // the next byte handed out, within data
+    size_t fill = 0;    // the bytes in data
+    off_t end_at = 0;   // the file offset just past data (where fd stands)
+
+    ~BufferedFile()
     {
         if (fd >= 0)
             ::close(fd);
     }
+
+    ssize_t raw_read(void *to, size_t size)
+    {
+        ssize_t n;
+        do
+            n = ::read(fd, to, size);
+        while (n < 0 && errno == EINTR);
+        if (n > 0)
+            end_at += n;
+        return n;
+    }
+
+    ssize_t read(void *to, size_t size)
+    {
+        auto *out = static_cast<uint8_t *>(to);
+        size_t done = 0;
+        while (done < size) {
+            if (pos < fill) {
+                const size_t n = std::min(size - done, fill - pos);
+                std::memcpy(out + done, data.data() + pos, n);
+                pos += n;
+                done += n;
+                continue;
+            }
+            if (size - done >= kSize) {  // a large request goes straight to the file
+                const ssize_t n = raw_read(out + done, size - done);
+                if (n <= 0)
+                    return done > 0 ? static_cast<ssize_t>(done) : n;
+                done += static_cast<size_t>(n);
+                continue;
+            }
+            pos = fill = 0;
+            const ssize_t n = raw_read(data.data(), kSize);
+            if (n <= 0)
+                return done > 0 ? static_cast<ssize_t>(done) : n;
+            fill = static_cast<size_t>(n);
+        }
+        return static_cast<ssize_t>(done);
+    }
+
+    off_t seek(off_t offset, int whence)
+    {
+        const off_t here = end_at - static_cast<off_t>(fill - pos);
+        off_t target = -1;
+        if (whence == SEEK_SET)
+            target = offset;
+        else if (whence == SEEK_CUR)
+            target = here + offset;
+        if (target >= 0 && target >= end_at - static_cast<off_t>(fill) && target <= end_at) {
+            pos = static_cast<size_t>(target - (end_at - static_cast<off_t>(fill)));
+            return target;
+        }
+        const off_t r = whence == SEEK_END ? ::lseek(fd, offset, SEEK_END)
+                        : target >= 0      ? ::lseek(fd, target, SEEK_SET)
+                                           : off_t(-1);
+        if (r < 0)
+            return r;
+        pos = fill = 0;
+        end_at = r;
+        return r;
+    }
+};
+
+// The file as the playing handle reads it. A seek may be given a budget of reads: a seek that lands in a long
+// run of data without frames (a damaged or mostly empty file) is searched a byte at a time, and without the
+// budget could keep the engine from its commands for minutes.
+struct MpegDecoder::FileReader {
+    BufferedFile file;
+    long budget = -1;  // reads left, or -1 for no limit
 };
 
 namespace {
@@ -146,20 +219,16 @@ mpg123_ssize_t file_read(void *handle, void *buffer, size_t size)
         return -1;
     if (r->budget > 0)
         --r->budget;
-    ssize_t n;
-    do
-        n = ::read(r->fd, buffer, size);
-    while (n < 0 && errno == EINTR);
-    return n;
+    return r->file.read(buffer, size);
 }
 
 off_t file_seek(void *handle, off_t offset, int whence)
 {
-    return ::lseek(static_cast<MpegDecoder::FileReader *>(handle)->fd, offset, whence);
+    return static_cast<MpegDecoder::FileReader *>(handle)->file.seek(offset, whence);
 }
 
 struct ScanReader {
-    int fd = -1;
+    BufferedFile file;
     std::shared_ptr<MpegDecoder::Scan> scan;
 };
 
@@ -168,17 +237,13 @@ mpg123_ssize_t scan_read(void *handle, void *buffer, size_t size)
     auto *r = static_cast<ScanReader *>(handle);
     if (r->scan->cancelled)
         return -1;
-    ssize_t n;
-    do
-        n = ::read(r->fd, buffer, size);
-    while (n < 0 && errno == EINTR);
-    return n;
+    return r->file.read(buffer, size);
 }
 
 off_t scan_seek(void *handle, off_t offset, int whence)
 {
     auto *r = static_cast<ScanReader *>(handle);
-    return r->scan->cancelled ? off_t(-1) : ::lseek(r->fd, offset, whence);
+    return r->scan->cancelled ? off_t(-1) : r->file.seek(offset, whence);
 }
 
 void scan_file(const std::shared_ptr<MpegDecoder::Scan> &scan, const std::string &path, int quality)
@@ -186,8 +251,8 @@ void scan_file(const std::shared_ptr<MpegDecoder::Scan> &scan, const std::string
     int err = MPG123_OK;
     ScanReader reader;
     reader.scan = scan;
-    reader.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    mpg123_handle *mh = reader.fd >= 0 ? mpg123_new(nullptr, &err) : nullptr;
+    reader.file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    mpg123_handle *mh = reader.file.fd >= 0 ? mpg123_new(nullptr, &err) : nullptr;
     int64_t length = -1;
     std::vector<off_t> index;
     off_t step = 0;
@@ -206,8 +271,6 @@ void scan_file(const std::shared_ptr<MpegDecoder::Scan> &scan, const std::string
         mpg123_close(mh);
         mpg123_delete(mh);
     }
-    if (reader.fd >= 0)
-        ::close(reader.fd);
     std::lock_guard lock(scan->mutex);
     scan->length = length;
     scan->index = std::move(index);
@@ -263,8 +326,8 @@ int MpegDecoder::open_file(const std::string &path, int quality, std::function<v
         if (!new_handle(q))
             return XA_ERROR_OUT_OF_MEMORY;
         reader_ = std::make_shared<FileReader>();
-        reader_->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (reader_->fd < 0 || mpg123_replace_reader_handle(mh_, file_read, file_seek, nullptr) != MPG123_OK ||
+        reader_->file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (reader_->file.fd < 0 || mpg123_replace_reader_handle(mh_, file_read, file_seek, nullptr) != MPG123_OK ||
             mpg123_open_handle(mh_, reader_.get()) != MPG123_OK)
             return XA_ERROR_INPUT_CANNOT_READ;
         if (read_format() == XA_SUCCESS) {

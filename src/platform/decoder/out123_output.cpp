@@ -3,6 +3,7 @@
 #include <out123.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -17,10 +18,14 @@ using namespace std::chrono_literals;
 
 // The device buffer: short enough that pause, stop and seek are heard soon, long enough not to drop out.
 constexpr double kDeviceBufferSeconds = 0.2;
-// The audio decoded ahead of the device (about half a second of 44.1 kHz stereo).
+// The audio decoded ahead of the device (about half a second of 44.1 kHz stereo), and what the thread hands to
+// out123_play at once.
 constexpr size_t kBufferBytes = 96 * 1024;
-// What the thread hands to out123_play at once.
 constexpr size_t kChunkBytes = 16 * 1024;
+// Files and the test output take audio as fast as it comes and nobody hears how far ahead decoding runs:
+// bigger hand-overs mean fewer turns between the engine and this thread.
+constexpr size_t kFileBufferBytes = 512 * 1024;
+constexpr size_t kFileChunkBytes = 128 * 1024;
 // How long opening the device and giving it back may keep the engine waiting.
 constexpr auto kOpenWait = 1000ms;
 constexpr auto kCloseWait = 100ms;
@@ -49,20 +54,50 @@ struct Out123Output::Shared {
     uint64_t done_seq = 0;
     bool last_ok = true;
     std::string last_error;
-    std::vector<uint8_t> buffer;  // the audio waiting for the device, from `head` on
+    size_t chunk_bytes = kChunkBytes;
+    std::vector<uint8_t> ring;  // the audio waiting for the device: `count` bytes from `head` on, wrapping
     size_t head = 0;
+    size_t count = 0;
     size_t in_flight = 0;  // bytes inside out123_play right now
+    bool writer_blocked = false;  // the engine found the buffer full and waits to be woken
     bool paused = false;
     bool finishing = false;
     bool drained = true;
     OutputClock::time_point idle_since = OutputClock::now();
     OutputClock::time_point progress = OutputClock::now();
-    bool failed = false;
+    std::atomic<bool> failed{false};  // read without the lock on every decoded block
     std::string fail_reason;
     bool quit = false;
     bool finished = false;  // the thread has given the device back and is gone
 
-    size_t waiting() const { return buffer.size() - head; }
+    size_t waiting() const { return count; }
+    size_t room() const { return ring.size() - count; }
+    void clear()
+    {
+        head = count = 0;
+    }
+    void put(const uint8_t *p, size_t n)  // n <= room()
+    {
+        size_t at = head + count;
+        if (at >= ring.size())
+            at -= ring.size();
+        const size_t first = std::min(n, ring.size() - at);
+        std::memcpy(ring.data() + at, p, first);
+        std::memcpy(ring.data(), p + first, n - first);
+        count += n;
+    }
+    void take(uint8_t *to, size_t n)  // n <= count
+    {
+        const size_t first = std::min(n, ring.size() - head);
+        std::memcpy(to, ring.data() + head, first);
+        std::memcpy(to + first, ring.data(), n - first);
+        head += n;
+        if (head >= ring.size())
+            head -= ring.size();
+        count -= n;
+        if (count == 0)
+            head = 0;
+    }
     uint64_t post(Op op, long rate = 0)
     {
         const uint64_t seq = next_seq++;
@@ -133,7 +168,7 @@ void output_thread(std::shared_ptr<Shared> s)
     }
     bool opened = false;
     bool started = false;
-    std::vector<uint8_t> chunk(kChunkBytes);
+    std::vector<uint8_t> chunk(s->chunk_bytes);
     std::unique_lock lock(s->m);
     while (true) {
         if (!s->requests.empty()) {
@@ -147,8 +182,8 @@ void output_thread(std::shared_ptr<Shared> s)
             s->last_ok = ok;
             s->last_error = error;
             if (!ok && r.op == Shared::Op::Start) {
-                s->failed = true;
                 s->fail_reason = "the sound device could not start: " + error;
+                s->failed = true;
             }
             s->cv.notify_all();
             if (s->wake)
@@ -159,14 +194,9 @@ void output_thread(std::shared_ptr<Shared> s)
             break;
         // Whole chunks only (or the rest at the end), so that the engine and this thread take turns once per
         // chunk rather than once per decoded frame.
-        if (started && !s->paused && (s->waiting() >= kChunkBytes || (s->finishing && s->waiting() > 0))) {
-            const size_t n = std::min(s->waiting(), kChunkBytes);
-            std::memcpy(chunk.data(), s->buffer.data() + s->head, n);
-            s->head += n;
-            if (s->head == s->buffer.size()) {
-                s->buffer.clear();
-                s->head = 0;
-            }
+        if (started && !s->paused && (s->waiting() >= s->chunk_bytes || (s->finishing && s->waiting() > 0))) {
+            const size_t n = std::min(s->waiting(), s->chunk_bytes);
+            s->take(chunk.data(), n);
             s->in_flight = n;
             lock.unlock();
             const size_t played = out123_play(ao, chunk.data(), n);
@@ -174,13 +204,19 @@ void output_thread(std::shared_ptr<Shared> s)
             s->in_flight = 0;
             s->progress = OutputClock::now();
             if (played < n && !s->failed) {
-                s->failed = true;
                 s->fail_reason = "the sound device stopped taking audio";
-                s->buffer.clear();
-                s->head = 0;
+                s->failed = true;
+                s->clear();
+                if (s->wake)
+                    s->wake();
             }
-            if (s->wake && s->waiting() <= kBufferBytes / 2)
-                s->wake();
+            // The engine is woken only when it waits for room, and only once half the buffer is free: one
+            // turn per half buffer instead of one per chunk.
+            if (s->writer_blocked && s->room() >= s->ring.size() / 2) {
+                s->writer_blocked = false;
+                if (s->wake)
+                    s->wake();
+            }
             continue;
         }
         if (started && s->finishing && !s->drained && s->waiting() == 0) {
@@ -197,8 +233,7 @@ void output_thread(std::shared_ptr<Shared> s)
         }
         if (!started && s->waiting() > 0 && !s->paused && s->finishing && !s->drained) {
             // Nothing can play what is left (the device did not start): count it as played out.
-            s->buffer.clear();
-            s->head = 0;
+            s->clear();
             s->drained = true;
             s->idle_since = OutputClock::now();
         }
@@ -234,6 +269,8 @@ bool Out123Output::open(std::string &error)
     s->driver = driver_;
     s->device = device_;
     s->wake = wake_;
+    s->ring.resize(realtime_ ? kBufferBytes : kFileBufferBytes);
+    s->chunk_bytes = realtime_ ? kChunkBytes : kFileChunkBytes;
     std::thread(output_thread, s).detach();
     std::unique_lock lock(s->m);
     const uint64_t seq = s->post(Shared::Op::Open);
@@ -258,8 +295,7 @@ bool Out123Output::start(long rate, std::string &error)
     if (!shared_ && !open(error))
         return false;
     std::lock_guard lock(shared_->m);
-    shared_->buffer.clear();
-    shared_->head = 0;
+    shared_->clear();
     shared_->paused = false;
     shared_->finishing = false;
     shared_->drained = true;
@@ -276,20 +312,15 @@ size_t Out123Output::write(const void *data, size_t bytes)
     auto &s = *shared_;
     if (s.failed)
         return 0;
-    const size_t room = kBufferBytes > s.waiting() ? kBufferBytes - s.waiting() : 0;
-    const size_t n = std::min(room, bytes) / 4 * 4;
+    const size_t n = std::min(s.room(), bytes) / 4 * 4;
+    s.writer_blocked = n < bytes;
     if (n == 0)
         return 0;
-    if (s.head > 0 && s.buffer.size() + n > kBufferBytes) {
-        s.buffer.erase(s.buffer.begin(), s.buffer.begin() + static_cast<std::ptrdiff_t>(s.head));
-        s.head = 0;
-    }
-    const bool was_short = s.waiting() < kChunkBytes;
-    const auto *p = static_cast<const uint8_t *>(data);
-    s.buffer.insert(s.buffer.end(), p, p + n);
+    const bool was_short = s.waiting() < s.chunk_bytes;
+    s.put(static_cast<const uint8_t *>(data), n);
     s.finishing = false;
     s.drained = false;
-    if (was_short && s.waiting() >= kChunkBytes)
+    if (was_short && s.waiting() >= s.chunk_bytes)
         s.cv.notify_all();  // the thread waits for a whole chunk
     return n;
 }
@@ -322,8 +353,7 @@ void Out123Output::drop()
     if (!shared_)
         return;
     std::lock_guard lock(shared_->m);
-    shared_->buffer.clear();
-    shared_->head = 0;
+    shared_->clear();
     shared_->drained = true;
     shared_->idle_since = OutputClock::now();
     shared_->post(Shared::Op::Drop);
@@ -345,8 +375,7 @@ void Out123Output::stop()
     if (!shared_)
         return;
     std::lock_guard lock(shared_->m);
-    shared_->buffer.clear();
-    shared_->head = 0;
+    shared_->clear();
     shared_->drained = true;
     shared_->post(Shared::Op::Stop);
 }
@@ -357,8 +386,7 @@ void Out123Output::close()
         return;
     auto s = std::move(shared_);
     std::unique_lock lock(s->m);
-    s->buffer.clear();
-    s->head = 0;
+    s->clear();
     s->quit = true;
     s->cv.notify_all();
     // A device that does not answer keeps the thread; the caller goes on.
@@ -385,7 +413,7 @@ OutputClock::time_point Out123Output::last_progress()
 
 bool Out123Output::failed(std::string &error)
 {
-    if (!shared_)
+    if (!shared_ || !shared_->failed)
         return false;
     std::lock_guard lock(shared_->m);
     if (shared_->failed)
