@@ -117,8 +117,9 @@ void Engine::run()
                 }
             }
             if (waiting_for_data_ || output_full_) {
-                // The output's thread wakes the queue as soon as the device takes audio.
-                if (auto c = queue_->wait_pop(waiting_for_data_ ? 50ms : 100ms))
+                // The output's thread wakes the queue once the device has room for more (or has played out);
+                // the timeout only paces the check for a stalled device.
+                if (auto c = queue_->wait_pop(waiting_for_data_ ? 50ms : 1000ms))
                     handle(*c);
             }
         } else {
