@@ -1023,6 +1023,12 @@ void Engine::play_chunk()
         decoding_ended();
         return;
     case MpegDecoder::Read::Done:
+        if (decoder_->awaiting_exact()) {
+            // A seek by estimate may have landed past the real end: the index, due any moment (its scan wakes
+            // the queue), puts playback on the asked place, and decoding goes on from there.
+            waiting_for_data_ = true;
+            return;
+        }
         decoding_ended();
         return;
     case MpegDecoder::Read::Error:

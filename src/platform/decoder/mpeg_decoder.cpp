@@ -80,6 +80,7 @@ void MpegDecoder::close()
     }
     scan_applied_ = false;
     have_index_ = false;
+    estimated_ = false;
     if (mh_) {
         mpg123_close(mh_);
         mpg123_delete(mh_);
@@ -376,8 +377,21 @@ bool MpegDecoder::apply_scan()
     have_index_ = !scan_->index.empty() &&
                   mpg123_set_index(mh_, scan_->index.data(), scan_->step, scan_->index.size()) == MPG123_OK;
     const bool changed = scan_->length > 0 && scan_->length != length_;
+    const int64_t old_length = length_;
     if (scan_->length > 0)
         length_ = scan_->length;
+    if (estimated_ && have_index_) {
+        // The last seek was a guess. The same share of the exact length, plus what has been decoded since, is
+        // where playback should be now: go there exactly.
+        int64_t at = estimated_target_;
+        if (estimated_length_ > 0 && length_ > 0 && old_length > 0)
+            at = static_cast<int64_t>(static_cast<double>(estimated_target_) * length_ / estimated_length_);
+        at += since_estimate_;
+        if (length_ > 0)
+            at = std::min(at, length_);
+        mpg123_seek(mh_, static_cast<off_t>(at), SEEK_SET);
+    }
+    estimated_ = false;
     scan_->index.clear();
     scan_->index.shrink_to_fit();
     return changed;
@@ -429,6 +443,8 @@ MpegDecoder::Read MpegDecoder::read(uint8_t *buffer, size_t capacity, size_t *go
     size_t done = 0;
     const int rc = mpg123_read(mh_, buffer, capacity, &done);
     *got = done;
+    if (estimated_)
+        since_estimate_ += static_cast<int64_t>(done / 4);
     switch (rc) {
     case MPG123_OK:
         return Read::Data;
@@ -489,6 +505,10 @@ bool MpegDecoder::seek(int64_t sample)
         reader_->budget = -1;
     if (estimate)
         mpg123_param(mh_, MPG123_REMOVE_FLAGS, MPG123_FUZZY, 0.0);
+    estimated_ = ok && estimate;
+    estimated_target_ = sample;
+    estimated_length_ = length_;
+    since_estimate_ = 0;
     return ok;
 }
 

@@ -41,6 +41,8 @@ public:
     bool apply_scan();
     // The scan is finished (and taken over with apply_scan()), so seeks land exactly and the length is exact.
     bool scan_applied() const { return scan_applied_; }
+    // The last seek was a guess that the running scan will correct: an end of the data now may be the guess's.
+    bool awaiting_exact() const { return estimated_ && scan_ && !scan_applied_; }
     // Waits up to `ms` for the scan to finish; true when it has.
     bool wait_scan(int ms);
     // Before a seek: a small file waits (briefly) for its scan, whose index makes the seek exact.
@@ -83,6 +85,12 @@ private:
     bool scan_applied_ = false;
     bool have_index_ = false;  // the scan's complete frame index is in use: seeks are exact and quick
     int64_t audio_bytes_ = 0;  // the file's bytes less its tags: what the bit rate is reckoned from
+    // A seek made by estimate, before the index: where it was asked to land, in the length known then, and the
+    // samples decoded since. apply_scan() puts playback on that place exactly.
+    bool estimated_ = false;
+    int64_t estimated_target_ = 0;
+    int64_t estimated_length_ = 0;
+    int64_t since_estimate_ = 0;
 
     mpg123_handle_struct *mh_ = nullptr;
     bool is_file_ = false;

@@ -6,6 +6,7 @@
 #include "tools/pcm.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -219,6 +220,91 @@ private Q_SLOTS:
                  qPrintable(QStringLiteral("landed at frame %1, asked for %2").arg(found).arg(expected)));
         // And the rest of the file follows without a gap.
         QCOMPARE(part.frames(), whole.frames() - found);
+    }
+
+    // A large file seeks by an estimate until its frame index has been built in the background; once the index
+    // is there, playback is put back on the exact position, so the rest of the song and the reported time agree.
+    // The file is VBR without a Xing header, half silence and half noise (so its bytes are far from evenly
+    // spread), behind several megabytes of tag; the seek is sent right behind the open, before the index exists.
+    void seekBeforeTheIndexLandsExactlyOnceItIsKnown()
+    {
+        const int rate = 44100;
+        const qint64 frames = qint64(rate) * 16;
+        QByteArray pcm(int(frames * 4), '\0');
+        uint32_t seed = 12345;
+        auto *samples = reinterpret_cast<int16_t *>(pcm.data());
+        for (qint64 i = frames / 2 * 2; i < frames * 2; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            samples[i] = int16_t(int32_t(seed >> 16) - 32768) / 4;
+        }
+        QByteArray wav("RIFF", 4);
+        auto le32 = [](QByteArray &b, uint32_t v) {
+            for (int k = 0; k < 4; ++k)
+                b.append(char((v >> (8 * k)) & 0xFF));
+        };
+        le32(wav, uint32_t(36 + pcm.size()));
+        wav.append("WAVEfmt ", 8);
+        le32(wav, 16);
+        wav.append("\x01\x00\x02\x00", 4);
+        le32(wav, rate);
+        le32(wav, rate * 4);
+        wav.append("\x04\x00\x10\x00", 4);
+        wav.append("data", 4);
+        le32(wav, uint32_t(pcm.size()));
+        wav.append(pcm);
+        const QString wavPath = dir_.filePath(QStringLiteral("quiet-then-noise.wav"));
+        QFile w(wavPath);
+        QVERIFY(w.open(QIODevice::WriteOnly) && w.write(wav) == wav.size());
+        w.close();
+        Mp3Options vbr;
+        vbr.vbrQuality = 2;
+        const QString mp3 = fx_->mp3("quiet-then-noise.mp3", wavPath, vbr);
+        QVERIFY2(!mp3.isEmpty(), qPrintable(fx_->error()));
+        const QString bare = fx_->withoutXingHeader("quiet-then-noise-bare.mp3", mp3);
+        QVERIFY2(!bare.isEmpty(), qPrintable(fx_->error()));
+
+        QFile source(bare);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        const qint64 padding = 6 << 20;
+        QByteArray tagged("ID3\x03\x00\x00", 6);
+        for (int shift : {21, 14, 7, 0})
+            tagged.append(char((padding >> shift) & 0x7F));
+        tagged.append(QByteArray(padding, '\0'));
+        tagged.append(source.readAll());
+        const QString file = dir_.filePath(QStringLiteral("quiet-then-noise-big-tag.mp3"));
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(tagged) == tagged.size());
+        out.close();
+        const Pcm whole = decodeWithMpg123(bare);
+        QVERIFY(whole.ok());
+
+        PlayerProbe p;
+        p.send(XA_MSG_COMMAND_INPUT_OPEN, file);
+        p.send(XA_MSG_COMMAND_INPUT_SEEK, 3, 10);
+        QVERIFY(p.waitReply(XA_MSG_COMMAND_INPUT_SEEK) >= 0);
+        QCOMPARE(p.last(XA_MSG_NOTIFY_ACK)->u8(4), uint8_t(XA_MSG_COMMAND_INPUT_SEEK));
+        const QString played = dir_.filePath(QStringLiteral("seek-before-index.wav"));
+        QVERIFY(p.playToWav(played));
+        const Pcm part = readWav(played);
+        QVERIFY(part.ok());
+        // The time reported at the end is the song's length, and the last seconds are the song's own.
+        const XA_Message *end = p.last(XA_MSG_NOTIFY_INPUT_TIMECODE);
+        QVERIFY(end);
+        const int endCs = ((end->u8(4) * 60 + end->u8(5)) * 60 + end->u8(6)) * 100 + end->u8(7);
+        const int lengthCs = int(whole.frames() * 100 / whole.rate);
+        QVERIFY2(std::abs(endCs - lengthCs) <= 1,
+                 qPrintable(QStringLiteral("the end was reported at %1 cs of %2").arg(endCs).arg(lengthCs)));
+        // What was played adds up to the rest of the song from three tenths of it.
+        const qint64 rest = whole.frames() - whole.frames() * 3 / 10;
+        QVERIFY2(std::abs(part.frames() - rest) <= 2,
+                 qPrintable(QStringLiteral("played %1 frames, not %2").arg(part.frames()).arg(rest)));
+        const qint64 tail = std::min<qint64>(part.frames(), whole.rate * 5);
+        int worst = 0;
+        for (qint64 i = 0; i < tail * 2; ++i) {
+            const size_t a = size_t((whole.frames() - tail) * 2 + i), b = size_t((part.frames() - tail) * 2 + i);
+            worst = std::max(worst, std::abs(int(whole.samples[a]) - int(part.samples[b])));
+        }
+        QCOMPARE(worst, 0);
     }
 
     void codecQualityReducesTheRate()
