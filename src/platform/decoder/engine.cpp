@@ -14,8 +14,11 @@ namespace {
 using namespace std::chrono_literals;
 
 // Bytes decoded per step: four layer III frames of stereo 16-bit audio. Commands wait for at most that much
-// decoding (well under a millisecond), and the output is handed audio a few frames at a time.
-constexpr size_t kChunkBytes = 4 * 1152 * 2 * 2;
+// decoding (well under a millisecond), and the output is handed audio a few frames at a time. The first steps
+// after an open, seek or stop decode one frame each, so the first sound goes out as early as possible.
+constexpr size_t kFrameBytes = 1152 * 2 * 2;
+constexpr size_t kChunkBytes = 4 * kFrameBytes;
+constexpr int kSingleFrameSteps = 4;
 constexpr size_t kStreamStartLimit = 256 * 1024;
 // A device that takes no audio for this long has failed: playback pauses with an error instead of hanging.
 constexpr long kStallMs = 5000;
@@ -925,6 +928,7 @@ void Engine::clear_pending()
 {
     pending_offset_ = pending_bytes_ = 0;
     finishing_ = false;
+    single_frame_steps_ = kSingleFrameSteps;
 }
 
 bool Engine::write_pending()
@@ -984,10 +988,13 @@ void Engine::play_chunk()
     }
     size_t got = 0;
     const long rate_before = decoder_->rate();
-    MpegDecoder::Read r = decoder_->read(pcm_.data(), pcm_.size(), &got);
+    const size_t want = single_frame_steps_ > 0 ? kFrameBytes : pcm_.size();
+    if (single_frame_steps_ > 0)
+        --single_frame_steps_;
+    MpegDecoder::Read r = decoder_->read(pcm_.data(), want, &got);
     // A stream is fed only as fast as it is decoded, so the decoder never holds more than one block ahead.
     if (r == MpegDecoder::Read::NeedMore && is_stream() && feed_stream() > 0)
-        r = decoder_->read(pcm_.data(), pcm_.size(), &got);
+        r = decoder_->read(pcm_.data(), want, &got);
     switch (r) {
     case MpegDecoder::Read::Data: {
         auto *samples = reinterpret_cast<int16_t *>(pcm_.data());

@@ -110,6 +110,7 @@ private:
     bool drain_ack_pending_ = false;
     size_t pending_offset_ = 0;     // the decoded audio in pcm_ not yet taken by the output
     size_t pending_bytes_ = 0;
+    int single_frame_steps_ = 0;    // steps left that decode one frame only (right after an open or a seek)
 
     int state_ = XA_PLAYER_STATE_STOPPED;
     int mode_ = 0;

@@ -60,6 +60,7 @@ struct Out123Output::Shared {
     size_t count = 0;
     size_t in_flight = 0;  // bytes inside out123_play right now
     bool writer_blocked = false;  // the engine found the buffer full and waits to be woken
+    bool primed = false;  // audio has gone out since the last start, drop or stop (until then, small chunks)
     bool paused = false;
     bool finishing = false;
     bool drained = true;
@@ -71,6 +72,8 @@ struct Out123Output::Shared {
     bool finished = false;  // the thread has given the device back and is gone
 
     size_t waiting() const { return count; }
+    // What the thread waits for before it plays: the first sound after a start or seek goes out early.
+    size_t threshold() const { return primed ? chunk_bytes : std::min(chunk_bytes, kChunkBytes); }
     size_t room() const { return ring.size() - count; }
     void clear()
     {
@@ -194,7 +197,7 @@ void output_thread(std::shared_ptr<Shared> s)
             break;
         // Whole chunks only (or the rest at the end), so that the engine and this thread take turns once per
         // chunk rather than once per decoded frame.
-        if (started && !s->paused && (s->waiting() >= s->chunk_bytes || (s->finishing && s->waiting() > 0))) {
+        if (started && !s->paused && (s->waiting() >= s->threshold() || (s->finishing && s->waiting() > 0))) {
             const size_t n = std::min(s->waiting(), s->chunk_bytes);
             s->take(chunk.data(), n);
             s->in_flight = n;
@@ -203,6 +206,7 @@ void output_thread(std::shared_ptr<Shared> s)
             lock.lock();
             s->in_flight = 0;
             s->progress = OutputClock::now();
+            s->primed = true;
             if (played < n && !s->failed) {
                 s->fail_reason = "the sound device stopped taking audio";
                 s->failed = true;
@@ -296,6 +300,7 @@ bool Out123Output::start(long rate, std::string &error)
         return false;
     std::lock_guard lock(shared_->m);
     shared_->clear();
+    shared_->primed = false;
     shared_->paused = false;
     shared_->finishing = false;
     shared_->drained = true;
@@ -316,11 +321,11 @@ size_t Out123Output::write(const void *data, size_t bytes)
     s.writer_blocked = n < bytes;
     if (n == 0)
         return 0;
-    const bool was_short = s.waiting() < s.chunk_bytes;
+    const bool was_short = s.waiting() < s.threshold();
     s.put(static_cast<const uint8_t *>(data), n);
     s.finishing = false;
     s.drained = false;
-    if (was_short && s.waiting() >= s.chunk_bytes)
+    if (was_short && s.waiting() >= s.threshold())
         s.cv.notify_all();  // the thread waits for a whole chunk
     return n;
 }
@@ -354,6 +359,7 @@ void Out123Output::drop()
         return;
     std::lock_guard lock(shared_->m);
     shared_->clear();
+    shared_->primed = false;
     shared_->drained = true;
     shared_->idle_since = OutputClock::now();
     shared_->post(Shared::Op::Drop);
@@ -376,6 +382,7 @@ void Out123Output::stop()
         return;
     std::lock_guard lock(shared_->m);
     shared_->clear();
+    shared_->primed = false;
     shared_->drained = true;
     shared_->post(Shared::Op::Stop);
 }
