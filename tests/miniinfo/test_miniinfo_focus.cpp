@@ -4,7 +4,7 @@
 #include "app/window/form_main.h"
 #include "miniinfo/form_currenttitle.h"
 #include "tools/ScriptedAnswers.h"
-#include "private_desktop.h"
+#include "tools/private_desktop.h"
 
 #include <QApplication>
 #include <QTest>
@@ -111,10 +111,11 @@ private Q_SLOTS:
 int main(int argc, char **argv)
 {
     PrivateDesktop desktop;
-    if (!desktop.start()) {
-        qWarning("Xvfb did not start");
+    if (!desktop.start({.windowManager = true})) {
+        qWarning("%s", qPrintable(desktop.error()));
         return 1;
     }
+    qputenv("DISPLAY", desktop.display());
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     TestMiniInfoFocus test;

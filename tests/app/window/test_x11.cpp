@@ -1,9 +1,10 @@
-// The main window on a real X display: no taskbar entry while the tray icon exists. Needs DISPLAY (the test
-// scripts provide Xvfb with a tray host); skipped without one.
+// The main window on a real X display: no taskbar entry while the tray icon exists. Runs on a desktop of its
+// own with a tray host; skipped when Xvfb or the tray host is not installed.
 
 #include "app/window/PanelDocking.h"
 #include "app/window/form_main.h"
 #include "tools/ScriptedAnswers.h"
+#include "tools/private_desktop.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -99,8 +100,16 @@ private Q_SLOTS:
 
 int main(int argc, char **argv)
 {
-    if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+    // Without the programs the offscreen platform stays and the test case skips itself.
+    PrivateDesktop desktop;
+    if (PrivateDesktop::installed({QStringLiteral("Xvfb"), QStringLiteral("trayer")})) {
+        if (!desktop.start({.trayHost = true})) {
+            qWarning("%s", qPrintable(desktop.error()));
+            return 1;
+        }
+        qputenv("DISPLAY", desktop.display());
         qputenv("QT_QPA_PLATFORM", "xcb");
+    }
     QApplication app(argc, argv);
     TestX11 test;
     return QTest::qExec(&test, argc, argv);
