@@ -21,6 +21,13 @@ _wait_for() {  # _wait_for SECONDS COMMAND...
   done
 }
 
+# start_tray_host: a tray host on $DISPLAY, stopped with the desktop. A test may call it to bring the tray
+# up later.
+start_tray_host() {
+  trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
+  _desktop_pids+=($!)
+}
+
 start_desktop() {
   # Xvfb picks a free display itself and tells which (-displayfd): tests that start at the same moment
   # never share one.
@@ -36,10 +43,7 @@ start_desktop() {
   export DISPLAY=":$(tr -dc '0-9' <"$numfile")"
   rm -f "$numfile"
   _wait_for 20 xdpyinfo || { echo "desktop: Xvfb did not start" >&2; return 1; }
-  if [ "${DAK_DESKTOP_NO_TRAY:-0}" != 1 ]; then
-    trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
-    _desktop_pids+=($!)
-  fi
+  [ "${DAK_DESKTOP_NO_TRAY:-0}" = 1 ] || start_tray_host
 
   # A session bus of our own, started before the sound server: PulseAudio claims its name on the session bus
   # and a second one on the same bus would not start. Desktop services (media controls, notifications) are
