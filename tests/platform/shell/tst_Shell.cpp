@@ -2,6 +2,7 @@
 // the right icon, buttons and texts and give back what the user chose.
 
 #include "tools/ScriptedAnswers.h"
+#include "tools/dialog_hand.h"
 #include "platform/shell/Shell.h"
 #include "platform/shell/ui/ShellDialogs.h"
 
@@ -10,34 +11,10 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
 namespace {
-
-// Runs `act` on the modal dialog as soon as one is showing; lives for one dialog call.
-class DialogHand {
-public:
-    explicit DialogHand(std::function<void(QWidget *)> act)
-        : act_(std::move(act))
-    {
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            if (QWidget *dialog = QApplication::activeModalWidget()) {
-                timer_.stop();
-                seen_ = true;
-                act_(dialog);
-            }
-        });
-        timer_.start(10);
-    }
-    bool seen() const { return seen_; }
-
-private:
-    QTimer timer_;
-    std::function<void(QWidget *)> act_;
-    bool seen_ = false;
-};
 
 QStringList buttonTexts(QMessageBox *box)
 {
