@@ -5,6 +5,7 @@
 #include "tools/fixtures.h"
 #include "tools/httpserver.h"
 #include "tools/pcm.h"
+#include "tools/files.h"
 
 #include <QProcess>
 #include <QTcpSocket>
@@ -23,12 +24,6 @@ uint8_t headerByte(const QString &file, int index)
     const QByteArray bytes = f.readAll();
     const FirstFrame first = findFirstFrame(bytes);
     return first.offset < 0 ? 0 : uint8_t(bytes[first.offset + index]);
-}
-
-QByteArray fileBytes(const QString &file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // Sends a GET and reads until the server closes or `limit` bytes have arrived.
@@ -119,7 +114,7 @@ private Q_SLOTS:
         Mp3Options tags;
         tags.id3v1 = tags.id3v2 = true;
         tags.title = QStringLiteral("Tagged");
-        const QByteArray tagged = fileBytes(fx.mp3(QStringLiteral("tags.mp3"), tone, tags));
+        const QByteArray tagged = fileContents(fx.mp3(QStringLiteral("tags.mp3"), tone, tags));
         QVERIFY(tagged.startsWith("ID3"));
         QVERIFY(tagged.right(128).startsWith("TAGTagged"));
         QVERIFY(findFirstFrame(tagged).offset > 10);
@@ -131,22 +126,22 @@ private Q_SLOTS:
         Mp3Options vbr;
         vbr.vbrQuality = 2;
         const QString source = fx.mp3(QStringLiteral("vbr.mp3"), Tone{Signal::Sweep, 44100, 2, 3.0}, vbr);
-        const QByteArray original = fileBytes(source);
+        const QByteArray original = fileContents(source);
         const FirstFrame first = findFirstFrame(original);
         QCOMPARE(original.mid(first.xingOffset, 4), QByteArray("Xing"));
 
-        const QByteArray stripped = fileBytes(fx.withoutXingHeader(QStringLiteral("noxing.mp3"), source));
+        const QByteArray stripped = fileContents(fx.withoutXingHeader(QStringLiteral("noxing.mp3"), source));
         QCOMPARE(stripped.size(), original.size() - first.length);
         QCOMPARE(findFirstFrame(stripped).xingOffset, -1);
         QVERIFY(fx.withoutXingHeader(QStringLiteral("again.mp3"), fx.path(QStringLiteral("noxing.mp3"))).isEmpty());
 
-        QCOMPARE(fileBytes(fx.truncated(QStringLiteral("cut.mp3"), source, 1000)), original.left(1000));
-        const QByteArray spliced = fileBytes(fx.withGarbage(QStringLiteral("junk.mp3"), source, 5000, 777));
+        QCOMPARE(fileContents(fx.truncated(QStringLiteral("cut.mp3"), source, 1000)), original.left(1000));
+        const QByteArray spliced = fileContents(fx.withGarbage(QStringLiteral("junk.mp3"), source, 5000, 777));
         QCOMPARE(spliced.size(), original.size() + 777);
         QCOMPARE(spliced.left(5000), original.left(5000));
         QCOMPARE(spliced.mid(5777), original.mid(5000));
         QCOMPARE(QFileInfo(fx.zeroLength(QStringLiteral("empty.mp3"))).size(), 0);
-        QCOMPARE(fileBytes(fx.randomBytes(QStringLiteral("r1"), 4096, 7)), pseudoRandomBytes(4096, 7));
+        QCOMPARE(fileContents(fx.randomBytes(QStringLiteral("r1"), 4096, 7)), pseudoRandomBytes(4096, 7));
     }
 
     // mpg123 -w writes through libout123's wav module: once to a file (sizes filled in), once to a pipe

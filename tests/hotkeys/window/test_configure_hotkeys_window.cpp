@@ -11,6 +11,7 @@
 #include "hotkeys/form_configureHotkeys.h"
 #include "platform/profile/profile_file.h"
 #include "tools/ScriptedAnswers.h"
+#include "tools/files.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,13 +34,6 @@ namespace {
 constexpr int kPlay = 9;
 constexpr int kPause = 10;
 constexpr int kStop = 11;
-
-void WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 QString Value(const QString &section, const QString &key)
 {
@@ -143,8 +137,8 @@ private Q_SLOTS:
     // Showing reads the file into the lists; selecting Play shows its three values.
     void showingAndSelecting()
     {
-        WriteFile(configurationFilePath(), "[Hotkeys]\r\nPlay=CTRL+Y\r\n[SystemWide]\r\nPlay=1\r\n"
-                                           "[PassToNextProgram]\r\nPlay=0\r\nStop=yes\r\n");
+        putFile(configurationFilePath(), "[Hotkeys]\r\nPlay=CTRL+Y\r\n[SystemWide]\r\nPlay=1\r\n"
+                                         "[PassToNextProgram]\r\nPlay=0\r\nStop=yes\r\n");
         ShowWindow();
         QCOMPARE(w->listbox_hotkeys->item(kPlay)->text(), QStringLiteral("Play=CTRL+Y"));
         QCOMPARE(w->listbox_systemwide->item(kPlay)->text(), QStringLiteral("Play=1"));
@@ -214,7 +208,7 @@ private Q_SLOTS:
     // OK writes all three sections; the main window loads them at once: menu shortcuts and hotkey table.
     void closingAppliesTheNewHotkeys()
     {
-        WriteFile(configurationFilePath(), "[Hotkeys]\r\nPlay=CTRL+Y\r\nStop=CTRL+S\r\n[SystemWide]\r\nPlay=1\r\n");
+        putFile(configurationFilePath(), "[Hotkeys]\r\nPlay=CTRL+Y\r\nStop=CTRL+S\r\n[SystemWide]\r\nPlay=1\r\n");
         form_main->DoAllInitStuff();
         QCOMPARE(form_main->pop_play->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Y));
         QCOMPARE(form_main->pop_stop->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -258,7 +252,7 @@ private Q_SLOTS:
     void everyCloseWritesAndReloads()
     {
         QFETCH(int, how);
-        WriteFile(configurationFilePath(), "[Options]\r\nrandomsong=0\r\n[SystemWide]\r\nPause=1\r\n");
+        putFile(configurationFilePath(), "[Options]\r\nrandomsong=0\r\n[SystemWide]\r\nPause=1\r\n");
         form_main->DoAllInitStuff();
         form_main->settings.Options.randomsong = true;  // changed in memory only
         ShowWindow();
@@ -292,7 +286,7 @@ private Q_SLOTS:
         QTest::mouseClick(w->button_assign, Qt::LeftButton);
         ClickOk();
         // Changed behind the window's back between two showings; an unknown key is not shown.
-        WriteFile(configurationFilePath(), "[hotkeys]\r\nexit=CTRL+E\r\nBogus=CTRL+B\r\n");
+        putFile(configurationFilePath(), "[hotkeys]\r\nexit=CTRL+E\r\nBogus=CTRL+B\r\n");
         ShowWindow();
         QCOMPARE(w->listbox_hotkeys->item(20)->text(), QStringLiteral("Exit=CTRL+E"));
         QCOMPARE(w->listbox_hotkeys->item(kPlay)->text(), QStringLiteral("Play=CTRL+P"));

@@ -13,8 +13,6 @@ namespace importtest {
 
 // Creates the file (and its folders) below root with a few bytes in it.
 void touch(const QString &root, const QString &relative, const QByteArray &bytes = "ID3");
-void put(const QString &path, const QByteArray &bytes);
-QByteArray contents(const QString &path);  // "<missing>" when there is no such file
 
 // Every entry of a folder (hidden ones included) with its contents; a folder's entry is "<folder>".
 QMap<QString, QByteArray> snapshot(const QString &folder);
