@@ -111,12 +111,10 @@ private Q_SLOTS:
 int main(int argc, char **argv)
 {
     PrivateDesktop desktop;
-    if (!desktop.start({.windowManager = true})) {
+    if (!desktop.startForApplication({.windowManager = true})) {
         qWarning("%s", qPrintable(desktop.error()));
         return 1;
     }
-    qputenv("DISPLAY", desktop.display());
-    qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     TestMiniInfoFocus test;
     return QTest::qExec(&test, argc, argv);

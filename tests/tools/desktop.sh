@@ -13,7 +13,8 @@ stop_desktop() {
   return 0
 }
 
-_wait_for() {  # _wait_for SECONDS COMMAND...
+# wait_until SECONDS COMMAND...: polls until the command succeeds; false when the time is up.
+wait_until() {
   local deadline=$((SECONDS + $1)); shift
   until "$@" >/dev/null 2>&1; do
     [ $SECONDS -ge $deadline ] && return 1
@@ -42,7 +43,7 @@ start_desktop() {
   done
   export DISPLAY=":$(tr -dc '0-9' <"$numfile")"
   rm -f "$numfile"
-  _wait_for 20 xdpyinfo || { echo "desktop: Xvfb did not start" >&2; return 1; }
+  wait_until 20 xdpyinfo || { echo "desktop: Xvfb did not start" >&2; return 1; }
   [ "${DAK_DESKTOP_NO_TRAY:-0}" = 1 ] || start_tray_host
 
   # A session bus of our own, started before the sound server: PulseAudio claims its name on the session bus
@@ -67,7 +68,7 @@ start_desktop() {
     --load="module-null-sink sink_name=test" --load=module-native-protocol-unix >/dev/null 2>&1 &
   _desktop_pids+=($!)
   export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
-  _wait_for 20 pactl info || { echo "desktop: PulseAudio did not start" >&2; return 1; }
+  wait_until 20 pactl info || { echo "desktop: PulseAudio did not start" >&2; return 1; }
   pactl set-default-sink test
 
   trap stop_desktop EXIT

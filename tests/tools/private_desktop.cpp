@@ -177,6 +177,15 @@ bool PrivateDesktop::start(const DesktopOptions &options)
     return true;
 }
 
+bool PrivateDesktop::startForApplication(const DesktopOptions &options)
+{
+    if (!start(options))
+        return false;
+    qputenv("DISPLAY", display_);
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    return true;
+}
+
 void PrivateDesktop::stop()
 {
     Stop(trayHost_);

@@ -26,6 +26,8 @@ public:
     // Starts the X server and what `options` asks for; false (with error() telling why) when a program is
     // missing or does not come up, in which case nothing is left running.
     bool start(const DesktopOptions &options = {});
+    // start(), then DISPLAY and Qt's platform set so that a QApplication made afterwards runs on this desktop.
+    bool startForApplication(const DesktopOptions &options = {});
     // Stops the window manager, the tray host and then the X server; a no-op when nothing runs.
     void stop();
     QByteArray display() const { return display_; }  // ":N"; empty when not started

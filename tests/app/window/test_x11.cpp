@@ -103,12 +103,10 @@ int main(int argc, char **argv)
     // Without the programs the offscreen platform stays and the test case skips itself.
     PrivateDesktop desktop;
     if (PrivateDesktop::installed({QStringLiteral("Xvfb"), QStringLiteral("trayer")})) {
-        if (!desktop.start({.trayHost = true})) {
+        if (!desktop.startForApplication({.trayHost = true})) {
             qWarning("%s", qPrintable(desktop.error()));
             return 1;
         }
-        qputenv("DISPLAY", desktop.display());
-        qputenv("QT_QPA_PLATFORM", "xcb");
     }
     QApplication app(argc, argv);
     TestX11 test;
