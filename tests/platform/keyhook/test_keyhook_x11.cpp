@@ -3,7 +3,7 @@
 
 #include "platform/keyhook/keyhook.h"
 
-#include "key_witness.h"
+#include "tools/key_witness.h"
 #include "tools/private_desktop.h"
 
 #include <QtTest>

@@ -28,6 +28,8 @@ public:
     unsigned long windowId() const { return window_; }
     // Gives the witness the input focus.
     void focus();
+    // True while the witness has the input focus.
+    bool hasFocus();
     // Reads what arrived so far and returns every key recorded since the last clear().
     const std::vector<WitnessKey> &keys();
     void clear();

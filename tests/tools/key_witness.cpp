@@ -42,6 +42,14 @@ void KeyWitness::focus()
     XSync(Dpy(display_), False);
 }
 
+bool KeyWitness::hasFocus()
+{
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(Dpy(display_), &focus, &revert);
+    return focus == window_;
+}
+
 const std::vector<WitnessKey> &KeyWitness::keys()
 {
     Display *dpy = Dpy(display_);
