@@ -3,6 +3,7 @@
 
 #include "tags/MP3Tag.h"
 #include "tags/tag_bytes.h"
+#include "tools/file_size_limit.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,10 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace tagbytes;
@@ -285,19 +284,15 @@ private Q_SLOTS:
 
         // A file-size limit 50 bytes above the audio: the block is written in part, then writing fails with
         // EFBIG the way a full disk fails with ENOSPC.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit small = saved;
-        small.rlim_cur = audio().size() + 50;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        FileSizeLimit limit(audio().size() + 50);
+        QVERIFY(limit.set());
         QString message;
         try {
             tag.WriteTag();
         } catch (const TagFileError &error) {
             message = error.message();
         }
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
+        QVERIFY(limit.lift());
 
         QVERIFY2(message.contains(path) && message.contains("too large"), qPrintable(message));
         QCOMPARE(tag.GetError(), message);

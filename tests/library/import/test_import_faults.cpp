@@ -9,15 +9,14 @@
 
 #include "library/import/FolderImport.h"
 #include "tools/ScriptedAnswers.h"
+#include "tools/file_size_limit.h"
 
 #include <QCoreApplication>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <cstdio>
-#include <sys/resource.h>
 
 using importtest::snapshot;
 using importtest::touch;
@@ -116,14 +115,10 @@ private Q_SLOTS:
         QStringList found;
 
         // A file-size limit makes write() fail with EFBIG the way a full disk fails with ENOSPC.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit small = saved;
-        small.rlim_cur = 512;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        FileSizeLimit limit(512);
+        QVERIFY(limit.set());
         const import::FolderImportResult result = import::ImportFolder(store, music.path(), true, found);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
+        QVERIFY(limit.lift());
 
         QCOMPARE(result.end, import::ImportEnd::Failed);
         QCOMPARE(answers.texts().size(), 1);

@@ -3,6 +3,7 @@
 
 #include "platform/profile/profile_file.h"
 #include "tools/files.h"
+#include "tools/file_size_limit.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,8 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -101,15 +100,11 @@ private Q_SLOTS:
         putFile(path, old);
 
         // A file-size limit makes write() fail with EFBIG the way a full disk fails with ENOSPC.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit small = saved;
-        small.rlim_cur = 64;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        FileSizeLimit limit(64);
+        QVERIFY(limit.set());
         ProfileFile file(path);
         const ProfileStatus status = file.writeString(u"Options", u"libraryfolder", QString(500, u'x'));
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
+        QVERIFY(limit.lift());
 
         QVERIFY(!status.ok());
         QVERIFY2(status.error.contains(path), qPrintable(status.error));
