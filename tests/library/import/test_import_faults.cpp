@@ -10,9 +10,9 @@
 #include "library/import/FolderImport.h"
 #include "tools/ScriptedAnswers.h"
 #include "tools/file_size_limit.h"
+#include "tools/read_only_run.h"
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -53,17 +53,13 @@ private:
     // Runs the child in a namespace where `folder` is mounted read-only; empty when that is not possible.
     QString runReadOnly(const QString &how, const QString &folder, const QString &music, int &exitCode)
     {
-        QProcess helper;
-        helper.start("unshare", {"-rm", "sh", "-c",
-                                 "mount --bind \"$1\" \"$1\" && mount -o remount,ro,bind \"$1\" \"$1\" && "
-                                 "exec \"$2\" " + QString(kChildSwitch) + " \"$3\" \"$1\" \"$4\"",
-                                 "sh", folder, QCoreApplication::applicationFilePath(), how, music});
-        if (!helper.waitForFinished(60000) || helper.exitStatus() != QProcess::NormalExit)
+        const ReadOnlyRun helper = RunAgainOnReadOnlyFolder(folder, {kChildSwitch, how, folder, music});
+        if (!helper.finished)
             return {};
-        exitCode = helper.exitCode();
+        exitCode = helper.exitCode;
         if (exitCode != 0 && exitCode != 3)
             return {};
-        return QString::fromLocal8Bit(helper.readAllStandardOutput());
+        return helper.output;
     }
 
 private Q_SLOTS:

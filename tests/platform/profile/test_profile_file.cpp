@@ -4,10 +4,10 @@
 #include "platform/profile/profile_file.h"
 #include "tools/files.h"
 #include "tools/file_size_limit.h"
+#include "tools/read_only_run.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -122,20 +122,16 @@ private Q_SLOTS:
 
         // The write runs in this program, started again inside a private mount namespace in which the folder
         // is a read-only bind mount; the folder stays writable for everyone else.
-        QProcess helper;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(kHelperVariable, path);
-        helper.setProcessEnvironment(env);
-        helper.start("unshare", {"-rm", "sh", "-c",
-                                 "mount --bind \"$1\" \"$1\" && mount -o remount,ro,bind \"$1\" \"$1\" && exec \"$2\"",
-                                 "sh", dir.path(), QCoreApplication::applicationFilePath()});
-        if (!helper.waitForFinished(60000) || helper.exitStatus() != QProcess::NormalExit)
+        const ReadOnlyRun helper = RunAgainOnReadOnlyFolder(dir.path(), {}, env);
+        if (!helper.finished)
             QSKIP("unshare is not available here");
-        const QString output = QString::fromLocal8Bit(helper.readAllStandardOutput());
-        if (helper.exitCode() != 0 && helper.exitCode() != 3)
-            QSKIP(qPrintable("no read-only mount possible here: " + helper.readAllStandardError()));
+        const QString output = helper.output;
+        if (helper.exitCode != 0 && helper.exitCode != 3)
+            QSKIP(qPrintable("no read-only mount possible here: " + helper.errors));
 
-        QCOMPARE(helper.exitCode(), 3);
+        QCOMPARE(helper.exitCode, 3);
         QVERIFY2(output.contains(path) && output.contains("Read-only file system"), qPrintable(output));
         QCOMPARE(fileContents(path), old);
         QCOMPARE(folderEntries(dir.path()), QStringList{"devud3.dat"});
