@@ -3,8 +3,8 @@
 
 #include "app/window/form_main.h"
 #include "miniinfo/form_currenttitle.h"
-#include "tools/ScriptedAnswers.h"
 #include "tools/key_witness.h"
+#include "tools/main_window_rig.h"
 #include "tools/private_desktop.h"
 
 #include <QApplication>
@@ -26,9 +26,8 @@ class TestMiniInfoFocus : public QObject {
 private Q_SLOTS:
     void thePopupLeavesTheFocusWhereItIs()
     {
-        Shell::ScriptedAnswers answers;
-        Tform_main form;
-        form_main = &form;
+        MainWindowRig rig;
+        Tform_main &form = *rig.form;
         Tform_currenttitle popup;
         form_currenttitle = &popup;
         form.settings.MiniInfo = {true, false, 3000};
@@ -60,7 +59,6 @@ private Q_SLOTS:
         QVERIFY(witness.hasFocus());
 
         form_currenttitle = nullptr;
-        form_main = nullptr;
     }
 };
 
