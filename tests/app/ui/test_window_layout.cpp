@@ -38,7 +38,7 @@ WindowLayout Fresh()
 
 }  // namespace
 
-class TestMainLayout : public QObject {
+class TestWindowLayout : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void cycleShowsFewerPanelsThenAllAgain()
@@ -207,5 +207,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMainLayout)
-#include "test_mainlayout.moc"
+QTEST_GUILESS_MAIN(TestWindowLayout)
+#include "test_window_layout.moc"
