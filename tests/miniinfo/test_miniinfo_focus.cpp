@@ -1,8 +1,8 @@
 // On a real X display with a window manager: the mini-info pops up without taking the keyboard focus from
 // the window the user types in (a window of another program).
 
-#include "app/window/form_main.h"
-#include "miniinfo/form_currenttitle.h"
+#include "app/ui/form_main.h"
+#include "miniinfo/ui/form_currenttitle.h"
 #include "tools/key_witness.h"
 #include "tools/main_window_rig.h"
 #include "tools/private_desktop.h"

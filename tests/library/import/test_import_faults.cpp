@@ -7,8 +7,8 @@
 #include "import_fixture.h"
 #include "tools/files.h"
 
-#include "library/import/FolderImport.h"
-#include "tools/ScriptedAnswers.h"
+#include "library/import/folder_import.h"
+#include "tools/scripted_answers.h"
 #include "tools/file_size_limit.h"
 #include "tools/read_only_run.h"
 

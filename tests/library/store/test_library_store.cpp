@@ -3,7 +3,7 @@
 
 #include "library_fixture.h"
 
-#include "library/store/LibraryText.h"
+#include "library/store/library_text.h"
 #include "tools/file_size_limit.h"
 
 #include <QCoreApplication>
