@@ -82,10 +82,13 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("devud3.dat");
-        putFile(path, "[options]\nRewindTime=0x10\nFastForwardTime=$10\nautoplayonstart=2\nrandomset=yes\nrandomsong=0\n"
-                      "INPUT_POSITION_RANGE=1000\nlibraryfolder=" + QByteArray(3000, 'f') + "\n"
-                      "[audiosettings]\nreleaseoneof=0\n[MINIINFO]\nMiniInfoTime=soon\n"
-                      "[Hotkeys]\nplay=ctrl+alt+p\nExit=\n[SystemWide]\nPlay=7\n[PassToNextProgram]\nPlay=0\n");
+        putFile(path,
+                "[options]\nRewindTime=0x10\nFastForwardTime=$10\nautoplayonstart=2\nrandomset=yes\nrandomsong=0\n"
+                "INPUT_POSITION_RANGE=1000\nlibraryfolder=" +
+                    QByteArray(3000, 'f') +
+                    "\n"
+                    "[audiosettings]\nreleaseoneof=0\n[MINIINFO]\nMiniInfoTime=soon\n"
+                    "[Hotkeys]\nplay=ctrl+alt+p\nExit=\n[SystemWide]\nPlay=7\n[PassToNextProgram]\nPlay=0\n");
         const Settings s = load(path);
         QCOMPARE(s.Options.RewindTime, 16);
         QCOMPARE(s.Options.FastForwardTime, 16);

@@ -58,8 +58,8 @@ const std::vector<WitnessKey> &KeyWitness::keys()
         XNextEvent(dpy, &event);
         if (event.type != KeyPress && event.type != KeyRelease)
             continue;
-        keys_.push_back({XLookupKeysym(&event.xkey, 0), event.xkey.state, event.type == KeyPress,
-                         event.xkey.send_event != 0});
+        keys_.push_back(
+            {XLookupKeysym(&event.xkey, 0), event.xkey.state, event.type == KeyPress, event.xkey.send_event != 0});
     }
     return keys_;
 }

@@ -10,7 +10,7 @@ struct WitnessKey {
     unsigned long keysym;  // unshifted keysym of the key
     unsigned state;        // modifier state of the event
     bool press;
-    bool sent;             // delivered by XSendEvent rather than by the server's input
+    bool sent;  // delivered by XSendEvent rather than by the server's input
 };
 
 inline constexpr unsigned kWitnessShift = 1u << 0;

@@ -64,10 +64,7 @@ pid_t Spawn(const QString &program, const QList<QByteArray> &arguments, int outF
     return pid;
 }
 
-bool Running(pid_t pid)
-{
-    return pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0;
-}
+bool Running(pid_t pid) { return pid > 0 && waitpid(pid, nullptr, WNOHANG) == 0; }
 
 void Stop(pid_t &pid)
 {
@@ -129,15 +126,15 @@ bool PrivateDesktop::start(const DesktopOptions &options)
         return fail(QStringLiteral("no pipe for Xvfb"));
     // -displayfd: Xvfb picks a free display itself and writes its number once it accepts connections, so
     // tests that start at the same moment never share one.
-    xvfb_ = Spawn(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"},
-                  fds[1]);
+    xvfb_ =
+        Spawn(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"}, fds[1]);
     close(fds[1]);
     QByteArray number;
     char c = 0;
     pollfd out{fds[0], POLLIN, 0};
     const QDeadlineTimer deadline(kReadyMs);
-    while (!deadline.hasExpired() && poll(&out, 1, int(deadline.remainingTime())) > 0 && read(fds[0], &c, 1) == 1
-           && c != '\n')
+    while (!deadline.hasExpired() && poll(&out, 1, int(deadline.remainingTime())) > 0 && read(fds[0], &c, 1) == 1 &&
+           c != '\n')
         number += c;
     close(fds[0]);
     if (xvfb_ < 0)
@@ -160,10 +157,10 @@ bool PrivateDesktop::start(const DesktopOptions &options)
             return fail(QStringLiteral("icewm did not take the screen"));
     }
     if (options.trayHost) {
-        trayHost_ = Spawn(QStringLiteral("trayer"),
-                          {"--edge", "bottom", "--align", "right", "--widthtype", "pixel", "--width", "120",
-                           "--height", "24"},
-                          -1, display_);
+        trayHost_ =
+            Spawn(QStringLiteral("trayer"),
+                  {"--edge", "bottom", "--align", "right", "--widthtype", "pixel", "--width", "120", "--height", "24"},
+                  -1, display_);
         if (trayHost_ < 0)
             return fail(QStringLiteral("trayer is not installed"));
         // Ready once it owns the system tray selection of the screen: icons can dock from then on.

@@ -18,17 +18,18 @@ struct ReadOnlyRun {
     QString errors;  // standard error
 };
 
-inline ReadOnlyRun RunAgainOnReadOnlyFolder(const QString &folder, const QStringList &arguments,
-                                            const QProcessEnvironment &environment =
-                                                QProcessEnvironment::systemEnvironment())
+inline ReadOnlyRun
+RunAgainOnReadOnlyFolder(const QString &folder, const QStringList &arguments,
+                         const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess child;
     child.setProcessEnvironment(environment);
-    child.start(QStringLiteral("unshare"),
-                QStringList{"-rm", "sh", "-c",
-                            "mount --bind \"$1\" \"$1\" && mount -o remount,ro,bind \"$1\" \"$1\" && shift && exec \"$@\"",
-                            "sh", folder, QCoreApplication::applicationFilePath()}
-                    + arguments);
+    child.start(
+        QStringLiteral("unshare"),
+        QStringList{"-rm", "sh", "-c",
+                    "mount --bind \"$1\" \"$1\" && mount -o remount,ro,bind \"$1\" \"$1\" && shift && exec \"$@\"",
+                    "sh", folder, QCoreApplication::applicationFilePath()} +
+            arguments);
     ReadOnlyRun run;
     run.finished = child.waitForFinished(60000) && child.exitStatus() == QProcess::NormalExit;
     run.exitCode = child.exitCode();

@@ -82,7 +82,8 @@ private Q_SLOTS:
         const QByteArray libraryBytes = EncodeLibraryText({QStringLiteral("Other"), QStringLiteral("Big")});
         const QByteArray otherBytes = EncodeLibraryText({QStringLiteral("One=/music/one.mp3")});
         const QStringList initial = faultplan::initialSongs();
-        QVERIFY(writeFile(library, libraryBytes) && writeFile(other, otherBytes) && writeFile(big, EncodeLibraryText(initial)));
+        QVERIFY(writeFile(library, libraryBytes) && writeFile(other, otherBytes) &&
+                writeFile(big, EncodeLibraryText(initial)));
 
         qsizetype lastAdded = 0;
         for (int round = 0; round < kRounds; ++round) {

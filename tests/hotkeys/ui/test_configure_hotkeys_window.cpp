@@ -137,8 +137,9 @@ private Q_SLOTS:
     // Showing reads the file into the lists; selecting Play shows its three values.
     void showingAndSelecting()
     {
-        putFile(configurationFilePath(), "[Hotkeys]\r\nPlay=CTRL+Y\r\n[SystemWide]\r\nPlay=1\r\n"
-                                         "[PassToNextProgram]\r\nPlay=0\r\nStop=yes\r\n");
+        putFile(configurationFilePath(),
+                "[Hotkeys]\r\nPlay=CTRL+Y\r\n[SystemWide]\r\nPlay=1\r\n"
+                "[PassToNextProgram]\r\nPlay=0\r\nStop=yes\r\n");
         ShowWindow();
         QCOMPARE(w->listbox_hotkeys->item(kPlay)->text(), QStringLiteral("Play=CTRL+Y"));
         QCOMPARE(w->listbox_systemwide->item(kPlay)->text(), QStringLiteral("Play=1"));

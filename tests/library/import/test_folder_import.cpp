@@ -97,12 +97,13 @@ private Q_SLOTS:
             // Written by another program: LF line ends, a Windows-1252 line, a line without "=".
             putFile(lib + "/setlib.dat", "Old\nrock\n");
             putFile(lib + "/Old.set", "x=/x\n");
-            putFile(lib + "/rock.set", "Caf\xe9=/old/caf\xe9.mp3\nTrack\n02 Second=" + music.toUtf8().toUpper()
-                                           + "/MUSIC/ROCK/02 SECOND.MP3\n");
+            putFile(lib + "/rock.set",
+                    "Caf\xe9=/old/caf\xe9.mp3\nTrack\n02 Second=" + music.toUtf8().toUpper() +
+                        "/MUSIC/ROCK/02 SECOND.MP3\n");
         };
         const Setup spellings = [](const QString &lib, const QString &) {
             putFile(lib + "/setlib.dat", "JAZZ\r\n");
-            putFile(lib + "/jazz.set", "j=/j.mp3\r\n");  // found under another spelling
+            putFile(lib + "/jazz.set", "j=/j.mp3\r\n");   // found under another spelling
             putFile(lib + "/Music.set", "m=/m.mp3\r\n");  // a set file that no entry lists yet
             putFile(lib + "/cd1.set", "c=/c.mp3\r\n");
             putFile(lib + "/rock.set", "o=/o.mp3\r\n");
@@ -166,8 +167,12 @@ private Q_SLOTS:
                                      m + "Rock/02 Second.mp3"}));
         QCOMPARE(fileOrMissing(lib.path() + "/setlib.dat"), QByteArray("Rock\r\nJazz\r\nMusic\r\n"));
         QCOMPARE(fileOrMissing(lib.path() + "/Jazz.set"), ("Take-Five=" + m + "Jazz/Take=Five.mp3\r\n").toUtf8());
-        QCOMPARE(fileOrMissing(lib.path() + "/Rock.set"), ("Old=/old.mp3\r\n01 First=" + m + "Rock/01 First.mp3\r\n"
-                                                           "02 Second=" + m + "Rock/02 Second.mp3\r\n").toUtf8());
+        QCOMPARE(fileOrMissing(lib.path() + "/Rock.set"),
+                 ("Old=/old.mp3\r\n01 First=" + m +
+                  "Rock/01 First.mp3\r\n"
+                  "02 Second=" +
+                  m + "Rock/02 Second.mp3\r\n")
+                     .toUtf8());
         QVERIFY(answers.texts().isEmpty());
         QCOMPARE(result.filesWritten, 4);  // three set files and the set list, once each
 

@@ -124,7 +124,8 @@ private Q_SLOTS:
         // B's songs that were on disk are all there; A took its new song; the library is readable as a whole
         // and lists no set whose file is half written.
         QCOMPARE(fileOrMissing(library.path() + "/B.set"), bSongs);
-        QCOMPARE(fileOrMissing(library.path() + "/A.set"), "old=/old.mp3\r\nnew=" + music.path().toUtf8() + "/A/new.mp3\r\n");
+        QCOMPARE(fileOrMissing(library.path() + "/A.set"),
+                 "old=/old.mp3\r\nnew=" + music.path().toUtf8() + "/A/new.mp3\r\n");
         QCOMPARE(fileOrMissing(library.path() + "/setlib.dat"), QByteArray("A\r\nB\r\n"));
         QCOMPARE(snapshot(library.path()).keys(), (QStringList{"A.set", "B.set", "setlib.dat"}));
         // The working copy shows the files as they are.

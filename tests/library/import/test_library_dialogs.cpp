@@ -70,8 +70,10 @@ private Q_SLOTS:
         Type(form_newset->edit_newset, "Jazz", Qt::Key_Return);
         QVERIFY(!form_newset->isVisible());
         QCOMPARE(fileOrMissing(Library("setlib.dat")), QByteArray("Rock\r\nJazz\r\nPop\r\nBlues\r\n"));
-        QCOMPARE(fileOrMissing(Library("Jazz.set")),
-                 QByteArray("Songs here [You can safely delete this item]=Songs here [You can safely delete this item].mp3\r\n"));
+        QCOMPARE(
+            fileOrMissing(Library("Jazz.set")),
+            QByteArray(
+                "Songs here [You can safely delete this item]=Songs here [You can safely delete this item].mp3\r\n"));
         QTreeWidgetItem *jazz = form_main->treeview_songlibrary->topLevelItem(1);
         QVERIFY(jazz != nullptr);
         QCOMPARE(jazz->text(0), QString("Jazz"));

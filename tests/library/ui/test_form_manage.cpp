@@ -245,9 +245,9 @@ private Q_SLOTS:
         QCOMPARE(Items(form_manage->filelistbox), (QStringList{"b.mp3", "C.MP3", "Song One.mp3"}));
         SelectRows(form_manage->filelistbox, {2, 0, 1});
         Click(form_manage->speedbutton_addsong);
-        QCOMPARE(fileOrMissing(Lib("Rock.set")),
-                 rock + Lines({"b=" + m_music + "b.mp3", "C=" + m_music + "C.MP3",
-                               "Song One=" + m_music + "Song One.mp3"}));
+        QCOMPARE(
+            fileOrMissing(Lib("Rock.set")),
+            rock + Lines({"b=" + m_music + "b.mp3", "C=" + m_music + "C.MP3", "Song One=" + m_music + "Song One.mp3"}));
         QCOMPARE(Items(form_manage->listbox_song).size(), 6);
         form_manage->filelistbox->setCurrentRow(1);
         SelectRows(form_manage->filelistbox, {1});

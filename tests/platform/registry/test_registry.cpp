@@ -170,7 +170,8 @@ private Q_SLOTS:
         desktop = fileContents(root.DesktopFilePath());
         QCOMPARE(Value(ReadGroup(desktop, "Desktop Entry"), "Exec"), QStringLiteral("/opt/dak/dak-mp3 %f"));
         QCOMPARE(Value(ReadGroup(desktop, "Desktop Entry"), "Actions"), QStringLiteral("<absent>"));
-        QCOMPARE(fileContents(root.MimeAppsPath()), QByteArray("[Default Applications]\naudio/mpeg=dak-mp3.desktop;\n"));
+        QCOMPARE(fileContents(root.MimeAppsPath()),
+                 QByteArray("[Default Applications]\naudio/mpeg=dak-mp3.desktop;\n"));
 
         for (int i = 5; i < 7; ++i)
             QCOMPARE(root.WriteDefaultValue(writes[i].first, writes[i].second), QString());
@@ -232,7 +233,8 @@ private Q_SLOTS:
         QCOMPARE(root.WriteDefaultValue("mp3File\\shell\\open\\command", "/b %1"), QString());
         QCOMPARE(root.DefaultValue("mp3file\\SHELL\\open\\command"), QStringLiteral("/b %1"));
         QCOMPARE(ReadGroup(fileContents(root.DesktopFilePath()), "X-Shell Class mp3File").size(), 1);
-        QCOMPARE(Value(ReadGroup(fileContents(root.DesktopFilePath()), "Desktop Entry"), "Exec"), QStringLiteral("/b %f"));
+        QCOMPARE(Value(ReadGroup(fileContents(root.DesktopFilePath()), "Desktop Entry"), "Exec"),
+                 QStringLiteral("/b %f"));
     }
 
     void keysThisDesktopCannotKeepAreRefused()

@@ -223,12 +223,14 @@ private Q_SLOTS:
         QVERIFY(shown);
 
         // What was handled before the cancel is in the library, in order and complete; nothing plays.
-        const QStringList sets = QString::fromUtf8(fileOrMissing(Library("setlib.dat"))).split("\r\n", Qt::SkipEmptyParts);
+        const QStringList sets =
+            QString::fromUtf8(fileOrMissing(Library("setlib.dat"))).split("\r\n", Qt::SkipEmptyParts);
         QVERIFY(!sets.isEmpty() && sets.size() < 20);
         int songs = 0;
         for (int s = 0; s < sets.size(); ++s) {
             QCOMPARE(sets.at(s), QString("F%1").arg(s, 2, 10, QChar('0')));
-            const QStringList lines = QString::fromUtf8(fileOrMissing(Library(sets.at(s) + ".set"))).split("\r\n", Qt::SkipEmptyParts);
+            const QStringList lines =
+                QString::fromUtf8(fileOrMissing(Library(sets.at(s) + ".set"))).split("\r\n", Qt::SkipEmptyParts);
             if (s + 1 < sets.size())
                 QCOMPARE(lines.size(), 100);
             for (int i = 0; i < lines.size(); ++i)
