@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <sys/resource.h>
@@ -153,20 +154,20 @@ public:
         while (done < size) {
             if (pos_ < len_) {
                 const size_t n = std::min(size - done, len_ - pos_);
-                std::memcpy(out + done, buf_.data() + pos_, n);
+                std::memcpy(out + done, buf_.get() + pos_, n);
                 pos_ += n;
                 done += n;
                 continue;
             }
             const bool direct = size - done >= kBufferBytes;
-            if (!direct && buf_.empty())
-                buf_.resize(kBufferBytes);
+            if (!direct && !buf_)
+                buf_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferBytes);
             if (!direct)
                 start_ = ::lseek(fd_, 0, SEEK_CUR);
             pos_ = len_ = 0;
             ssize_t n;
             do
-                n = direct ? ::read(fd_, out + done, size - done) : ::read(fd_, buf_.data(), kBufferBytes);
+                n = direct ? ::read(fd_, out + done, size - done) : ::read(fd_, buf_.get(), kBufferBytes);
             while (n < 0 && errno == EINTR);
             if (n <= 0)
                 return done > 0 ? static_cast<ssize_t>(done) : n;
@@ -198,7 +199,7 @@ public:
 private:
     static constexpr size_t kBufferBytes = 16 * 1024;
     int fd_ = -1;
-    std::vector<unsigned char> buf_;
+    std::unique_ptr<unsigned char[]> buf_;
     size_t pos_ = 0;  // next byte to hand out
     size_t len_ = 0;  // bytes the buffer holds
     off_t start_ = -1;  // where in the file the buffer's first byte is
