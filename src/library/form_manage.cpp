@@ -37,15 +37,32 @@ constexpr int kClientHeight = 465;
 constexpr int kBottomPanelHeight = 49;
 const QColor kTeal(0, 128, 128);
 
+// A tool button that takes its standard icon when it is first shown: the style decodes every size of a
+// standard icon at once (up to 128 pixels), a sizeable block of memory for a window that most runs never open.
+class SpeedButton : public QToolButton {
+public:
+    SpeedButton(QWidget *parent, QStyle::StandardPixmap icon) : QToolButton(parent), m_standardIcon(icon) {}
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        if (icon().isNull())
+            setIcon(style()->standardIcon(m_standardIcon));
+        QToolButton::showEvent(event);
+    }
+
+private:
+    QStyle::StandardPixmap m_standardIcon;
+};
+
 QToolButton *MakeSpeedButton(QWidget *parent, const char *name, const QString &hint, int left, int top,
                               QStyle::StandardPixmap icon)
 {
-    auto *button = new QToolButton(parent);
+    auto *button = new SpeedButton(parent, icon);
     button->setObjectName(QLatin1String(name));
     button->setGeometry(left, top, 33, 33);
     button->setAutoRaise(true);  // flat
     button->setToolTip(hint);
-    button->setIcon(parent->style()->standardIcon(icon));
     button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
