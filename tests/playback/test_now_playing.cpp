@@ -165,6 +165,13 @@ private Q_SLOTS:
         const QString taggedFile = fixtures.mp3("tagged.mp3", testtools::Tone{.seconds = 1.0}, tagged);
         QVERIFY2(!taggedFile.isEmpty(), qPrintable(fixtures.error()));
 
+        // The tag library is loaded by the first read, not with the program.
+        const auto tagLibraryMapped = [] {
+            QFile maps(QStringLiteral("/proc/self/maps"));
+            return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("libtag");
+        };
+        QVERIFY(!tagLibraryMapped());
+
         TrackInfo track(m_now.get());
         QSignalSpy changed(&track, &TrackInfo::changed);
         m_now->AutoplayOnOpen = [] { return false; };
@@ -172,6 +179,7 @@ private Q_SLOTS:
         m_now->Open(taggedFile, kSetUnknown, kTitleUnknown);
         QCOMPARE(track.Number(), 1u);
         QTRY_VERIFY_WITH_TIMEOUT(!track.ReadingTags() && track.Title() == QStringLiteral("Tagged Tune"), 10000);
+        QVERIFY(tagLibraryMapped());
         QCOMPARE(track.Artist(), QStringLiteral("Some Artist"));
         QCOMPARE(track.Album(), QStringLiteral("Some Album"));
         QCOMPARE(track.Url(), QUrl::fromLocalFile(taggedFile).toString());

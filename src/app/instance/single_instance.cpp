@@ -38,12 +38,22 @@ QString DisplayKey()
         display = qEnvironmentVariable("WAYLAND_DISPLAY");
     if (display.isEmpty())
         return QStringLiteral("nodisplay");
-    static const QRegularExpression screen(QStringLiteral("\\.[0-9]+$"));
-    display.remove(screen);
+    // Plain character loops rather than regular expressions: this runs at every start, and the expression
+    // engine's code would stay resident for the program's whole life for these two lines.
+    qsizetype digits = display.size();
+    while (digits > 0 && display.at(digits - 1).isDigit() && display.at(digits - 1).unicode() < 128)
+        --digits;
+    if (digits < display.size() && digits > 0 && display.at(digits - 1) == u'.')
+        display.truncate(digits - 1);
     if (display.startsWith(QLatin1String("unix:")))
         display.remove(0, 4);
-    display.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.:-]")), QStringLiteral("_"));
-    display.replace(u':', u'_');
+    for (QChar &c : display) {
+        const char16_t u = c.unicode();
+        const bool kept = (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') ||
+                          u == u'_' || u == u'.' || u == u'-';
+        if (!kept)
+            c = u'_';  // ':' included: it ends up as '_' as well
+    }
     return display;
 }
 

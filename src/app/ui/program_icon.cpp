@@ -1,17 +1,20 @@
 #include "app/ui/program_icon.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <array>
+
 namespace {
 
 // A beamed pair of notes on a rounded blue tile, drawn on a 16-unit grid.
-QPixmap DrawIcon(int size)
+QImage DrawIcon(int size)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 16.0, size / 16.0);
 
@@ -32,15 +35,21 @@ QPixmap DrawIcon(int size)
     beam.lineTo(5.6, 5.5);
     beam.closeSubpath();
     p.drawPath(beam);
-    return pixmap;
+    p.end();
+    // A painted image keeps its paint engine and the engine's path buffers (tens of kilobytes) for as long
+    // as it lives; the copy holds the pixels alone.
+    return image.copy();
 }
 
 }  // namespace
 
 QIcon ProgramIcon()
 {
+    // Every window asks for the icon: the pictures are drawn once and kept as images, which, unlike
+    // pixmaps, may outlive the application object.
+    static const std::array<QImage, 4> pictures = {DrawIcon(16), DrawIcon(22), DrawIcon(32), DrawIcon(48)};
     QIcon icon;
-    for (int size : {16, 22, 32, 48})
-        icon.addPixmap(DrawIcon(size));
+    for (const QImage &picture : pictures)
+        icon.addPixmap(QPixmap::fromImage(picture));
     return icon;
 }

@@ -27,6 +27,8 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 Tform_manage *form_manage = nullptr;
 
@@ -37,15 +39,56 @@ constexpr int kClientHeight = 465;
 constexpr int kBottomPanelHeight = 49;
 const QColor kTeal(0, 128, 128);
 
+// A tool button that takes its standard icon when it is first shown: the style decodes every size of a
+// standard icon at once (up to 128 pixels), a sizeable block of memory for a window that most runs never open.
+class SpeedButton : public QToolButton {
+public:
+    SpeedButton(QWidget *parent, QStyle::StandardPixmap icon) : QToolButton(parent), m_standardIcon(icon) {}
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        if (icon().isNull())
+            setIcon(style()->standardIcon(m_standardIcon));
+        QToolButton::showEvent(event);
+    }
+
+private:
+    QStyle::StandardPixmap m_standardIcon;
+};
+
+// Runs an action once, when a widget is first shown.
+class FirstShow : public QObject {
+public:
+    FirstShow(QWidget *widget, std::function<void()> action) : QObject(widget), m_action(std::move(action))
+    {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && m_action) {
+            watched->removeEventFilter(this);
+            std::exchange(m_action, nullptr)();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_action;
+};
+
+void OnFirstShow(QWidget *widget, std::function<void()> action) { new FirstShow(widget, std::move(action)); }
+
 QToolButton *MakeSpeedButton(QWidget *parent, const char *name, const QString &hint, int left, int top,
                               QStyle::StandardPixmap icon)
 {
-    auto *button = new QToolButton(parent);
+    auto *button = new SpeedButton(parent, icon);
     button->setObjectName(QLatin1String(name));
     button->setGeometry(left, top, 33, 33);
     button->setAutoRaise(true);  // flat
     button->setToolTip(hint);
-    button->setIcon(parent->style()->standardIcon(icon));
     button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
@@ -154,21 +197,24 @@ void Tform_manage::CreateControls()
 
     label_libtitle = new QLabel(QStringLiteral("Song Library"), panel_top);
     label_libtitle->setObjectName(QStringLiteral("label_libtitle"));
-    QFont title = label_libtitle->font();
-    title.setBold(true);
-    title.setItalic(true);
-    // 35 pixels high, or as near as the title still fits beside the set list's buttons.
-    for (int pixels = 35; pixels > 12; --pixels) {
-        title.setPixelSize(pixels);
-        if (QFontMetrics(title).horizontalAdvance(label_libtitle->text()) <= kClientWidth - 436 - 8)
-            break;
-    }
-    label_libtitle->setFont(title);
     QPalette teal = label_libtitle->palette();
     teal.setColor(QPalette::WindowText, kTeal);
     label_libtitle->setPalette(teal);
     label_libtitle->move(436, 8);
-    label_libtitle->adjustSize();
+    // The large bold italic face is loaded when the window is first shown, not at every start.
+    OnFirstShow(label_libtitle, [label = label_libtitle] {
+        QFont title = label->font();
+        title.setBold(true);
+        title.setItalic(true);
+        // 35 pixels high, or as near as the title still fits beside the set list's buttons.
+        for (int pixels = 35; pixels > 12; --pixels) {
+            title.setPixelSize(pixels);
+            if (QFontMetrics(title).horizontalAdvance(label->text()) <= kClientWidth - 436 - 8)
+                break;
+        }
+        label->setFont(title);
+        label->adjustSize();
+    });
 
     listbox_set = new QListWidget(panel_top);
     listbox_set->setObjectName(QStringLiteral("listbox_set"));

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <sys/resource.h>
@@ -125,17 +126,91 @@ int MpegDecoder::read_format()
     return XA_SUCCESS;
 }
 
+// A file read through a buffer. The decoder asks for a few bytes at a time (four for a frame header, one at a
+// time while it searches for the next header in damaged data); each such read from the buffer costs no system
+// call. Seeks inside what the buffer holds move in the buffer; any other seek empties it.
+class BufferedFile {
+public:
+    BufferedFile() = default;
+    BufferedFile(const BufferedFile &) = delete;
+    BufferedFile &operator=(const BufferedFile &) = delete;
+    ~BufferedFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+
+    bool open(const std::string &path)
+    {
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        return fd_ >= 0;
+    }
+
+    // Up to `size` bytes: fewer only at the end of the file or on an error after some were read.
+    ssize_t read(void *buffer, size_t size)
+    {
+        auto *out = static_cast<unsigned char *>(buffer);
+        size_t done = 0;
+        while (done < size) {
+            if (pos_ < len_) {
+                const size_t n = std::min(size - done, len_ - pos_);
+                std::memcpy(out + done, buf_.get() + pos_, n);
+                pos_ += n;
+                done += n;
+                continue;
+            }
+            const bool direct = size - done >= kBufferBytes;
+            if (!direct && !buf_)
+                buf_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferBytes);
+            if (!direct)
+                start_ = ::lseek(fd_, 0, SEEK_CUR);
+            pos_ = len_ = 0;
+            ssize_t n;
+            do
+                n = direct ? ::read(fd_, out + done, size - done) : ::read(fd_, buf_.get(), kBufferBytes);
+            while (n < 0 && errno == EINTR);
+            if (n <= 0)
+                return done > 0 ? static_cast<ssize_t>(done) : n;
+            if (direct)
+                done += static_cast<size_t>(n);
+            else
+                len_ = static_cast<size_t>(n);
+        }
+        return static_cast<ssize_t>(done);
+    }
+
+    off_t seek(off_t offset, int whence)
+    {
+        if (len_ > 0 && start_ >= 0 && whence != SEEK_END) {
+            const off_t target = whence == SEEK_SET ? offset : start_ + static_cast<off_t>(pos_) + offset;
+            if (target >= start_ && target <= start_ + static_cast<off_t>(len_)) {
+                pos_ = static_cast<size_t>(target - start_);
+                return target;
+            }
+            if (whence == SEEK_CUR) {
+                offset = target;
+                whence = SEEK_SET;
+            }
+        }
+        pos_ = len_ = 0;
+        return ::lseek(fd_, offset, whence);
+    }
+
+private:
+    static constexpr size_t kBufferBytes = 16 * 1024;
+    int fd_ = -1;
+    std::unique_ptr<unsigned char[]> buf_;
+    size_t pos_ = 0;  // next byte to hand out
+    size_t len_ = 0;  // bytes the buffer holds
+    off_t start_ = -1;  // where in the file the buffer's first byte is
+};
+
 // The file as the playing handle reads it. A seek may be given a budget of reads: a seek that lands in a long
 // run of data without frames (a damaged or mostly empty file) is searched a byte at a time, and without the
 // budget could keep the engine from its commands for minutes.
 struct MpegDecoder::FileReader {
-    int fd = -1;
+    BufferedFile file;
     long budget = -1;  // reads left, or -1 for no limit
-    ~FileReader()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
 };
 
 namespace {
@@ -146,20 +221,16 @@ mpg123_ssize_t file_read(void *handle, void *buffer, size_t size)
         return -1;
     if (r->budget > 0)
         --r->budget;
-    ssize_t n;
-    do
-        n = ::read(r->fd, buffer, size);
-    while (n < 0 && errno == EINTR);
-    return n;
+    return r->file.read(buffer, size);
 }
 
 off_t file_seek(void *handle, off_t offset, int whence)
 {
-    return ::lseek(static_cast<MpegDecoder::FileReader *>(handle)->fd, offset, whence);
+    return static_cast<MpegDecoder::FileReader *>(handle)->file.seek(offset, whence);
 }
 
 struct ScanReader {
-    int fd = -1;
+    BufferedFile file;
     std::shared_ptr<MpegDecoder::Scan> scan;
 };
 
@@ -168,17 +239,13 @@ mpg123_ssize_t scan_read(void *handle, void *buffer, size_t size)
     auto *r = static_cast<ScanReader *>(handle);
     if (r->scan->cancelled)
         return -1;
-    ssize_t n;
-    do
-        n = ::read(r->fd, buffer, size);
-    while (n < 0 && errno == EINTR);
-    return n;
+    return r->file.read(buffer, size);
 }
 
 off_t scan_seek(void *handle, off_t offset, int whence)
 {
     auto *r = static_cast<ScanReader *>(handle);
-    return r->scan->cancelled ? off_t(-1) : ::lseek(r->fd, offset, whence);
+    return r->scan->cancelled ? off_t(-1) : r->file.seek(offset, whence);
 }
 
 void scan_file(const std::shared_ptr<MpegDecoder::Scan> &scan, const std::string &path, int quality)
@@ -186,8 +253,7 @@ void scan_file(const std::shared_ptr<MpegDecoder::Scan> &scan, const std::string
     int err = MPG123_OK;
     ScanReader reader;
     reader.scan = scan;
-    reader.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    mpg123_handle *mh = reader.fd >= 0 ? mpg123_new(nullptr, &err) : nullptr;
+    mpg123_handle *mh = reader.file.open(path) ? mpg123_new(nullptr, &err) : nullptr;
     int64_t length = -1;
     std::vector<off_t> index;
     off_t step = 0;
@@ -206,8 +272,6 @@ void scan_file(const std::shared_ptr<MpegDecoder::Scan> &scan, const std::string
         mpg123_close(mh);
         mpg123_delete(mh);
     }
-    if (reader.fd >= 0)
-        ::close(reader.fd);
     std::lock_guard lock(scan->mutex);
     scan->length = length;
     scan->index = std::move(index);
@@ -263,8 +327,7 @@ int MpegDecoder::open_file(const std::string &path, int quality, std::function<v
         if (!new_handle(q))
             return XA_ERROR_OUT_OF_MEMORY;
         reader_ = std::make_shared<FileReader>();
-        reader_->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (reader_->fd < 0 || mpg123_replace_reader_handle(mh_, file_read, file_seek, nullptr) != MPG123_OK ||
+        if (!reader_->file.open(path) || mpg123_replace_reader_handle(mh_, file_read, file_seek, nullptr) != MPG123_OK ||
             mpg123_open_handle(mh_, reader_.get()) != MPG123_OK)
             return XA_ERROR_INPUT_CANNOT_READ;
         if (read_format() == XA_SUCCESS) {

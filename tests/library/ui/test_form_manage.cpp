@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -144,6 +145,13 @@ private Q_SLOTS:
         QVERIFY(!(form_manage->windowFlags() & Qt::WindowCloseButtonHint));  // closed by its buttons only
         Library().OpenSet("Jazz");  // whatever was loaded before
         ShowManager();
+        // Shown, the window has what it leaves out while hidden: the buttons' icons, the title's large face.
+        QVERIFY(!form_manage->speedbutton_addset->icon().isNull());
+        QVERIFY(!form_manage->speedbutton_songdown->icon().isNull());
+        const QLabel *title = form_manage->label_libtitle;
+        QVERIFY(title->font().bold() && title->font().italic());
+        QVERIFY(title->font().pixelSize() > 12);
+        QVERIFY(title->width() >= title->fontMetrics().horizontalAdvance(title->text()));
         QCOMPARE(Items(form_manage->listbox_set), (QStringList{"Rock", "Jazz", "Blues"}));
         QCOMPARE(form_manage->listbox_set->currentRow(), 0);
         QCOMPARE(Items(form_manage->listbox_song).first(), QString("Intro=/music/Intro.mp3"));
