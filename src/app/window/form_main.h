@@ -5,13 +5,12 @@
 // One class, spread over files by concern. In this folder: main_core.cpp (creation, tray icon, show/hide,
 // close), main_layout.cpp (panels, display styles, resize rule, docking, always on top), main_popupmenu.cpp
 // (the menu), main_options.cpp (the option items). Handlers of other subsystems live in their folders.
-// Controls and menu items are public members named like their object names (MainWindowControls,
-// MainPopupMenuItems). What is playing is NowPlaying's; the library tree and menu are LibraryViews'.
-//
-// Only the user-interface thread may use this class.
+// Controls, menu items, the player and the names of its events are public members of the bases. What is
+// playing is NowPlaying's; the library tree and menu are LibraryViews'. User-interface thread only.
 
 #include "app/window/MainLayout.h"
 #include "app/window/MainLibraryHandlers.h"
+#include "app/window/MainPlayerEvents.h"
 #include "app/window/MainPopupMenuItems.h"
 #include "app/window/MainWindowControls.h"
 #include "app/window/TrayPresence.h"
@@ -29,27 +28,23 @@
 class QTimer;
 class AutoSizeLabels;
 class LibraryViews;
-class NowPlaying;
 class PanelDocking;
-class TXaudioPlayer;
 
-class Tform_main : public QWidget, public MainWindowControls, public MainPopupMenuItems, public MainLibraryHandlers {
+class Tform_main : public QWidget,
+                   public MainWindowControls,
+                   public MainPopupMenuItems,
+                   public MainPlayerEvents,
+                   public MainLibraryHandlers {
     Q_OBJECT
 public:
     explicit Tform_main(QWidget *parent = nullptr);
     ~Tform_main() override;
 
-    // The player component and the player-state model over it, both created with the window and owned by it.
-    TXaudioPlayer *xaudio = nullptr;
-    NowPlaying *nowPlaying = nullptr;
-
-    // Performs the click of a menu item, as if it was chosen from the menu. A disabled item ignores the
-    // click. Returns whether the item's handler ran. Every caller of a command (buttons, tray, hotkeys, end
-    // of file) goes through this.
+    // Performs the click of a menu item as if it was chosen from the menu; a disabled item ignores it. Returns
+    // whether the item's handler ran. Every caller of a command (buttons, tray, hotkeys, end of file) uses it.
     static bool ClickMenuItem(QAction *item);
 
     // ---- Tray icon (TrayPresence; without a tray the window stands in for it).
-    void ShowTrayIcon();  // puts the icon into the tray at once (no menu yet); TaskBarAddIcon completes it
     void TaskBarAddIcon();
     void TaskBarRemoveIcon();
     // Shows Image1's current icon in the tray with `tip` (shortened to what a tray tip holds).
@@ -85,18 +80,8 @@ public:
     // ---- Playback (src/playback/main_*.cpp).
     // The one entry for opening a file or URL in the player; does not stop what plays.
     void OpenMP3(const QString &FileName, const QString &SetName, const QString &SongTitle);
-    // Binds the player's events to nowPlaying and the window to nowPlaying's signals, once; the handlers
-    // below forward the player's events to nowPlaying.
+    // Binds the player's events to nowPlaying and the window to nowPlaying's signals, once.
     void BindPlaybackEvents();
-    void xaudioNotifyInputState(TXaudioPlayer *Sender, qint32 State);
-    void xaudioNotifyNack(TXaudioPlayer *Sender, quint8 Command, qint16 Code);
-    void xaudioNotifyInputPosition(TXaudioPlayer *Sender, quint32 Offset, quint32 Range);
-    void xaudioNotifyInputStreamInfo(TXaudioPlayer *Sender, quint8 Level, quint8 Layer, quint16 Bitrate,
-                                     quint16 Frequency, quint8 Mode);
-    void xaudioNotifyInputTimecode(TXaudioPlayer *Sender, quint8 Hours, quint8 Minutes, quint8 Seconds,
-                                   quint8 Fractions);
-    void xaudioNotifyInputDuration(TXaudioPlayer *Sender, quint32 Duration);
-    void xaudioNotifyPlayerState(TXaudioPlayer *Sender, qint32 State);
 
     // ---- Start-up and configuration (src/app/main_startup.cpp, src/app/main_config.cpp).
     Settings settings;               // the process-wide settings: loaded by DoAllInitStuff, written at exit
@@ -112,8 +97,7 @@ public:
     // Sets the option items' check marks from the settings (start-up and every configuration load).
     void ApplyOptionCheckMarks();
 
-    // ---- Hotkeys (src/hotkeys/main_hotkeys.cpp): the table the keyboard hook's messages are matched against,
-    // loaded from the settings by ApplyHotkeySettings, and the handler of the hook message.
+    // ---- Hotkeys (src/hotkeys/main_hotkeys.cpp): the table the hook's messages are matched against.
     std::array<shortcuts::HookBinding, kHotkeyActionCount> HotkeyTable{};
     uint16_t LastHookShortcut = 0;
     // One key combination from the keyboard hook; answers 1 to pass the key on, 0 to withhold it.
@@ -121,12 +105,10 @@ public:
     // The stored hotkeys become the menu items' shortcuts and the hook's table; the hook grabs anew.
     void ApplyHotkeySettings();
 
-    // ---- Song library (src/library/main_librarymenu.cpp): the tree, its popup menu, the "Song Library"
-    // submenu and the song navigation are LibraryViews, made on first use; the tree's handlers
-    // (MainLibraryHandlers) and the navigation commands forward to them.
+    // ---- Song library (src/library/main_librarymenu.cpp): the tree's handlers and the navigation commands
+    // forward to Views(). Library() is the working copy shared with the library manager window, reading and
+    // writing in this window's library folder setting.
     LibraryViews &Views() override;
-    // The program's working copy of the library (shared with the library manager window), reading and writing
-    // in this window's library folder setting.
     class LibraryStore &Library();
     void CreateLibraryMenu();                // the library tree and the "Song Library" submenu (start-up)
     void LibraryMenuOnClick(QAction *item);  // plays the song of a library menu entry
@@ -139,17 +121,8 @@ public:
     // service (the popup shows instead). Set by whoever offers the desktop's notifications; empty: none.
     std::function<bool(int milliseconds)> ShowDesktopNotification;
 
-    // ---- Audio settings (src/audio/main_audio.cpp): the player's reports of its output and codec settings
-    // move the audio settings window's controls, and nothing is sent back. BindAudioEvents binds them to the
-    // handlers below, once.
+    // ---- Audio settings (src/audio/main_audio.cpp). Binds the player's output and codec reports, once.
     void BindAudioEvents();
-    void xaudioNotifyOutputBalance(TXaudioPlayer *Sender, quint8 Balance);
-    void xaudioNotifyOutputPcmLevel(TXaudioPlayer *Sender, quint8 PcmLevel);
-    void xaudioNotifyOutputMasterLevel(TXaudioPlayer *Sender, quint8 MasterLevel);
-    void xaudioNotifyOutputChannels(TXaudioPlayer *Sender, quint8 Channels);
-    void xaudioNotifyOutputPorts(TXaudioPlayer *Sender, quint32 Ports);
-    void xaudioNotifyCodecQuality(TXaudioPlayer *Sender, quint8 Quality);
-    void xaudioNotifyCodecEqualizer(TXaudioPlayer *Sender, const struct XA_EqualizerInfo &Equalizer);
     void ApplyEqualizerSettings();  // the equalizer switch and the default equalizer file (start-up)
     // Saves the default equalizer file at exit; returns an error text naming the file, empty on success.
     QString SaveDefaultEqualizer();

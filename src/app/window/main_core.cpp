@@ -35,7 +35,7 @@ Tform_main::Tform_main(QWidget *parent) : QWidget(parent)
     // The tray icon goes up before the rest of the window is built, so that the tray host docks it while
     // the panels, menus and the other windows are still being made; FormCreate completes it.
     m_tray = new TrayPresence(this, [this] { ApplyWindowFlags(); });
-    ShowTrayIcon();
+    m_tray->Show(m_image1Icon);
     QFont small = font();
     small.setPointSize(8);
     setFont(small);
@@ -108,11 +108,6 @@ bool Tform_main::ClickMenuItem(QAction *item)
 }
 
 // ---- Tray icon -------------------------------------------------------------------------------------
-
-void Tform_main::ShowTrayIcon()
-{
-    m_tray->Show(m_image1Icon);
-}
 
 void Tform_main::TaskBarAddIcon()
 {
