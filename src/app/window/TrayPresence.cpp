@@ -7,7 +7,6 @@
 #include "platform/shell/Shell.h"
 
 #include <QCursor>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QWidget>
 
@@ -85,16 +84,14 @@ void TrayPresence::Activated(QSystemTrayIcon::ActivationReason reason)
     }
 }
 
-void TrayPresence::WatchForTray()
+void TrayPresence::WatchForTray(std::function<bool()> trayPresent, int graceMs, int pollMs)
 {
-    // The offscreen platform of the tests has no tray to look for.
-    const QString platform = QGuiApplication::platformName();
-    if (m_watch || platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+    if (m_watch)
         return;
-    m_watch = new TrayWatch([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, this);
+    m_watch = new TrayWatch(std::move(trayPresent), this);
     connect(m_watch, &TrayWatch::TrayMissing, this, &TrayPresence::TrayMissing);
     connect(m_watch, &TrayWatch::TrayBack, this, &TrayPresence::TrayBack);
-    m_watch->Start();
+    m_watch->Start(graceMs, pollMs);
 }
 
 void TrayPresence::TrayMissing()

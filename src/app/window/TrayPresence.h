@@ -50,8 +50,9 @@ public:
     void Activated(QSystemTrayIcon::ActivationReason reason);
     TrayClicks &Clicks() { return *m_clicks; }
 
-    // Begins watching whether the desktop has a tray (a real desktop only).
-    void WatchForTray();
+    // Begins watching whether the desktop has a tray; `trayPresent` answers whether one exists now. The first
+    // verdict comes after `graceMs`, then a look every `pollMs`.
+    void WatchForTray(std::function<bool()> trayPresent, int graceMs = 2000, int pollMs = 500);
     // The user showed or hid the window: it no longer stands in for a missing tray only.
     void ForgetShownForMissingTray() { m_shownForMissingTray = false; }
 

@@ -84,7 +84,11 @@ void Tform_main::FormCreate()
     timer_start->setSingleShot(true);
     timer_start->setInterval(100);
     connect(timer_start, &QTimer::timeout, this, &Tform_main::timer_startTimer);
-    m_tray->WatchForTray();
+
+    // Watch for the tray on a real desktop only; the offscreen platform of the tests has nothing to show.
+    const QString platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal"))
+        m_tray->WatchForTray([] { return QSystemTrayIcon::isSystemTrayAvailable(); });
 }
 
 void Tform_main::FormDestroy()
