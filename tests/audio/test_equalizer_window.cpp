@@ -4,7 +4,7 @@
 
 #include "audio/eqs_file.h"
 #include "audio_rig.h"
-#include "tools/ScriptedAnswers.h"
+#include "tools/scripted_answers.h"
 
 #include <QCheckBox>
 #include <QFile>

@@ -1,9 +1,9 @@
 // On a real X display with a window manager: the mini-info pops up without taking the keyboard focus from
 // the window the user types in (a window of another program).
 
-#include "app/window/form_main.h"
-#include "miniinfo/form_currenttitle.h"
-#include "tools/ScriptedAnswers.h"
+#include "app/ui/form_main.h"
+#include "miniinfo/ui/form_currenttitle.h"
+#include "tools/scripted_answers.h"
 #include "private_desktop.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 // The tag editor window on the offscreen platform: its controls and limits, the digits-only year box, and the
 // three results of an edit with what each does to the file.
 
-#include "tools/ScriptedAnswers.h"
+#include "tools/scripted_answers.h"
 #include "tags/MP3Tag.h"
-#include "tags/ui/MP3TagEditor.h"
+#include "tags/ui/mp3_tag_editor.h"
 #include "tags/tag_bytes.h"
 
 #include <QApplication>

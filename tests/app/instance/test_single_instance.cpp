@@ -2,7 +2,7 @@
 // later claim hands its command line to the instance (files made absolute, switches and URLs untouched), a
 // lock left by a program that died is taken over, and the configuration lock keeps a second holder out.
 
-#include "app/instance/SingleInstance.h"
+#include "app/instance/single_instance.h"
 
 #include <QFile>
 #include <QSignalSpy>

@@ -7,11 +7,11 @@
 
 #include "audio/eqs_file.h"
 #include "config/settings_file.h"
-#include "library/import/FolderImport.h"
-#include "library/store/LibraryStore.h"
-#include "library/store/LibraryText.h"
-#include "tools/ScriptedAnswers.h"
-#include "tags/Id3v1.h"
+#include "library/import/folder_import.h"
+#include "library/store/library_store.h"
+#include "library/store/library_text.h"
+#include "tools/scripted_answers.h"
+#include "tags/id3v1.h"
 #include "tags/MP3Tag.h"
 
 #include <QDir>

@@ -6,7 +6,7 @@
 
 #include "write_plan.h"
 
-#include "library/store/LibraryText.h"
+#include "library/store/library_text.h"
 #include "platform/profile/ini_document.h"
 
 #include <QDir>

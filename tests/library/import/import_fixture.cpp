@@ -1,7 +1,7 @@
 #include "import_fixture.h"
 
-#include "library/import/FolderImport.h"
-#include "library/import/FolderSearch.h"
+#include "library/import/folder_import.h"
+#include "library/import/folder_search.h"
 
 #include <QDir>
 #include <QDirIterator>

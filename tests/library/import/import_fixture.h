@@ -2,7 +2,7 @@
 // Folders for the import tests: a music tree of small files, library folders to import into, and a reference
 // import that runs the library store's own operations one file at a time.
 
-#include "library/store/LibraryStore.h"
+#include "library/store/library_store.h"
 
 #include <QByteArray>
 #include <QMap>

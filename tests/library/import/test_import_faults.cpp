@@ -6,8 +6,8 @@
 
 #include "import_fixture.h"
 
-#include "library/import/FolderImport.h"
-#include "tools/ScriptedAnswers.h"
+#include "library/import/folder_import.h"
+#include "tools/scripted_answers.h"
 
 #include <QCoreApplication>
 #include <QProcess>

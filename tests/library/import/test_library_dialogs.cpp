@@ -1,12 +1,12 @@
 // The new-set and library-folder dialogs through the real windows (offscreen), with the folder browser and
 // the message boxes answered by a script.
 
-#include "app/window/AppWindows.h"
-#include "app/window/form_main.h"
-#include "library/LibraryViews.h"
-#include "library/form_libraryfolder.h"
-#include "library/form_newset.h"
-#include "tools/ScriptedAnswers.h"
+#include "app/ui/app_windows.h"
+#include "app/ui/form_main.h"
+#include "library/ui/library_views.h"
+#include "library/ui/form_libraryfolder.h"
+#include "library/ui/form_newset.h"
+#include "tools/scripted_answers.h"
 
 #include <QAction>
 #include <QCoreApplication>

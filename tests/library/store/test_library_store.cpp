@@ -3,7 +3,7 @@
 
 #include "library_fixture.h"
 
-#include "library/store/LibraryText.h"
+#include "library/store/library_text.h"
 
 #include <QCoreApplication>
 #include <QDir>

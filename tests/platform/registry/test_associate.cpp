@@ -1,7 +1,7 @@
 // "Associate *.mp3 file extension with DAK-MP3" from the main window's menu, into temporary XDG folders:
 // the files it leaves, what the desktop's own tools make of them, and a failure that stops the sequence.
 
-#include "app/window/form_main.h"
+#include "app/ui/form_main.h"
 #include "platform/registry/desktop_entry.h"
 #include "tools/main_window_rig.h"
 #include "read_only_folder.h"

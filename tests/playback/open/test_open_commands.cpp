@@ -2,14 +2,14 @@
 // the shell seam answered by a script: what is opened, what the folder import leaves in the library, the
 // progress of a long import and its cancel button.
 
-#include "app/window/AppWindows.h"
-#include "app/window/form_main.h"
-#include "library/LibraryViews.h"
-#include "playback/NowPlaying.h"
-#include "library/import/FolderImport.h"
-#include "tools/ScriptedAnswers.h"
+#include "app/ui/app_windows.h"
+#include "app/ui/form_main.h"
+#include "library/ui/library_views.h"
+#include "playback/now_playing.h"
+#include "library/import/folder_import.h"
+#include "tools/scripted_answers.h"
 #include "playback/XaudioPlayer.h"
-#include "playback/form_openurl.h"
+#include "playback/ui/form_openurl.h"
 #include "tools/fixtures.h"
 
 #include <QAction>

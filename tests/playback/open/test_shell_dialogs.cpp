@@ -1,9 +1,9 @@
 // The file and folder dialogs of the shell seam without a script: the real Qt dialogs appear with their
 // titles and modes and give back what the user chose, or empty text for Cancel.
 
-#include "tools/ScriptedAnswers.h"
-#include "platform/shell/Shell.h"
-#include "platform/shell/ui/ShellDialogs.h"
+#include "tools/scripted_answers.h"
+#include "platform/shell/shell.h"
+#include "platform/shell/ui/shell_dialogs.h"
 
 #include <QApplication>
 #include <QDir>
