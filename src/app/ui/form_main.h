@@ -4,126 +4,58 @@
 //
 // One class, spread over files by concern. In this folder: main_core.cpp (creation, tray icon, show/hide,
 // close), main_layout.cpp (panels, display styles, resize rule, docking, always on top), main_popupmenu.cpp
-// (the menu), main_options.cpp (the option items). Handlers of other subsystems live in their folders
-// (src/playback, src/library, src/audio, src/hotkeys, src/miniinfo, src/tags).
-//
-// Controls and menu items are public members named like their object names, so every subsystem's part of
-// this class and the windows that read the main window's labels reach them directly.
-//
-// Only the user-interface thread may use this class.
+// (the menu), main_options.cpp (the option items). Handlers of other subsystems live in their folders.
+// Controls, menu items, the player and the names of its events are public members of the bases. What is
+// playing is NowPlaying's; the library tree and menu are LibraryViews'. User-interface thread only.
 
+#include "app/ui/main_library_handlers.h"
+#include "app/ui/main_player_events.h"
+#include "app/ui/main_popup_menu_items.h"
+#include "app/ui/main_window_controls.h"
+#include "app/ui/tray_presence.h"
 #include "app/ui/window_layout.h"
 #include "config/settings.h"
 #include "hotkeys/shortcuts/hook_decision.h"
 #include "platform/keyhook/keyhook.h"
 
 #include <QStringList>
-#include <QSystemTrayIcon>
+#include <QWidget>
 
 #include <array>
 #include <functional>
 #include <memory>
-#include <QWidget>
 
-class QAction;
-class QFrame;
-class QLabel;
-class QMenu;
-class QSlider;
-class QToolButton;
-class QTreeWidget;
-class QTreeWidgetItem;
-class LibraryViews;
-class AutoSizeLabels;
-class PanelDocking;
-class TrayClicks;
-class TXaudioPlayer;
-class NowPlaying;
 class QTimer;
+class AutoSizeLabels;
+class LibraryViews;
+class PanelDocking;
 
-class Tform_main : public QWidget {
+class Tform_main : public QWidget,
+                   public MainWindowControls,
+                   public MainPopupMenuItems,
+                   public MainPlayerEvents,
+                   public MainLibraryHandlers {
     Q_OBJECT
 public:
     explicit Tform_main(QWidget *parent = nullptr);
     ~Tform_main() override;
 
-    // ---- The player component, created with the window and owned by it (a child object). Its events are
-    // bound by the playback handlers.
-    TXaudioPlayer *xaudio = nullptr;
-
-    // ---- What is playing: the player-state model over xaudio, created with it. The window, the tray, the
-    // library marks and the mini-info show what it reports.
-    NowPlaying *nowPlaying = nullptr;
-
-    // ---- Panels and controls, by object name.
-    QFrame *panel_time = nullptr;
-    QSlider *trackbar_song = nullptr;
-    QLabel *label_length = nullptr, *label_currenttime = nullptr;
-
-    QFrame *panel_songinfo = nullptr;
-    QLabel *label_setname = nullptr, *label_songtitle = nullptr, *label_filename = nullptr,
-           *label_songdata = nullptr;
-
-    QFrame *panel_songlibrary = nullptr;
-    QLabel *label_treeviewdock = nullptr;
-    QTreeWidget *treeview_songlibrary = nullptr;  // its context menu is the library's own, not popupmenu1
-
-    QFrame *panel_controls = nullptr;
-    QLabel *Image1 = nullptr;  // shows the state icon; a click opens the about window
-    QToolButton *button_alwaysontop = nullptr, *button_toggledisplaystyle = nullptr, *button_hide = nullptr,
-                *button_exit = nullptr;
-    QFrame *bevel_leftline = nullptr;
-    QToolButton *speedbutton_play = nullptr, *speedbutton_pause = nullptr, *speedbutton_stop = nullptr,
-                *speedbutton_previoussong = nullptr, *speedbutton_nextsong = nullptr;
-
-    // ---- The main popup menu, in display order. Submenus are QMenus; their menuAction() carries the same
-    // object name. Separators are actions named N1 ... N12.
-    QMenu *popupmenu1 = nullptr;
-    QAction *pop_showwindow = nullptr;
-    QMenu *pop_options = nullptr;  // holds the items up to pop_associate
-    QAction *pop_autoplayonstart = nullptr, *pop_autoplayonopen = nullptr, *pop_randomset = nullptr,
-            *pop_randomsong = nullptr, *pop_openfolderrecursive = nullptr, *pop_libraryfolder = nullptr,
-            *pop_SetRewindTime = nullptr, *pop_SetFastForwardTime = nullptr, *pop_ConfigureMiniInfo = nullptr,
-            *N9 = nullptr, *pop_saveoptions = nullptr, *N12 = nullptr, *pop_configureHotkeys = nullptr,
-            *N3 = nullptr, *pop_associate = nullptr;
-    QMenu *pop_audiosettings = nullptr;  // holds the items up to pop_audiodrivertreatment_activate
-    QAction *pop_modifyaudiosettings = nullptr, *N11 = nullptr;
-    QMenu *pop_audiodrivertreatment = nullptr;
-    QAction *pop_releaseon_stop = nullptr, *pop_releaseon_pause = nullptr, *pop_releaseon_eof = nullptr,
-            *N10 = nullptr, *pop_audiodrivertreatment_activate = nullptr;
-    QAction *N4 = nullptr, *pop_openfile = nullptr, *pop_openfolder = nullptr, *pop_openurl = nullptr;
-    QAction *N5 = nullptr, *pop_play = nullptr, *pop_pause = nullptr, *pop_stop = nullptr, *pop_rewind = nullptr,
-            *pop_fastforward = nullptr, *pop_ShowMiniInfo = nullptr, *N6 = nullptr;
-    QMenu *pop_songlibrary = nullptr;  // five fixed entries, then one submenu per set
-    QAction *pop_managelibrary = nullptr, *N2 = nullptr;
-    QMenu *pop_favorites = nullptr, *pop_favoritesmedia = nullptr;
-    QAction *N7 = nullptr, *pop_previoussong = nullptr, *pop_nextsong = nullptr, *pop_playrandomset = nullptr,
-            *pop_playrandomsong = nullptr, *N1 = nullptr, *pop_about = nullptr, *pop_exit = nullptr;
-
-    // Performs the click of a menu item, as if it was chosen from the menu. A disabled item ignores the
-    // click. Returns whether the item's handler ran. Every caller of a command (buttons, tray, hotkeys, end
-    // of file) goes through this.
+    // Performs the click of a menu item as if it was chosen from the menu; a disabled item ignores it. Returns
+    // whether the item's handler ran. Every caller of a command (buttons, tray, hotkeys, end of file) uses it.
     static bool ClickMenuItem(QAction *item);
 
-    // ---- Tray icon.
+    // ---- Tray icon (TrayPresence; without a tray the window stands in for it).
     void TaskBarAddIcon();
-    // Puts the icon into the tray at once (no menu yet); TaskBarAddIcon completes it.
-    void ShowTrayIcon();
     void TaskBarRemoveIcon();
     // Shows Image1's current icon in the tray with `tip` (shortened to what a tray tip holds).
     void TaskBarModifyIcon(const QString &tip);
-    bool TrayIconExists() const { return m_tray != nullptr; }
-    QSystemTrayIcon *TrayIcon() const { return m_tray; }
-    // The longest tip a tray icon shows.
-    static constexpr int kTrayTipMax = 63;
-    // `tip` cut to kTrayTipMax characters, ending in "..." when it had to be cut.
-    static QString TrayTipText(const QString &tip);
-    // What the tray icon's events do; public for the tray host's callback and for tests.
+    bool TrayIconExists() const { return m_tray->Exists(); }
+    QSystemTrayIcon *TrayIcon() const { return m_tray->Icon(); }
+    static constexpr int kTrayTipMax = TrayPresence::kTipMax;
+    static QString TrayTipText(const QString &tip) { return TrayPresence::TipText(tip); }
     void TrayIconActivated(QSystemTrayIcon::ActivationReason reason);
-    // Pause when playing, else play; nothing while no song is open.
-    void TrayPlayPauseToggle();
-    TrayClicks &TrayClickHandling() { return *m_trayClicks; }
-
+    void TrayPlayPauseToggle();  // pause when playing, else play; nothing while no song is open
+    TrayClicks &TrayClickHandling() { return m_tray->Clicks(); }
     // Image1's picture; setting it does not touch the tray icon (TaskBarModifyIcon does).
     void SetImage1Icon(const QIcon &icon);
     QIcon Image1Icon() const { return m_image1Icon; }
@@ -142,50 +74,20 @@ public:
     PanelDocking &Docking() { return *m_docking; }
     void FloatPanel(QFrame *panel, const QRect &globalRect);
     void DockPanel(QFrame *panel);
-
     // Set while the window is shown, cleared when it is hidden; stored as the window's "show" setting.
     bool MainWindowShown() const { return m_shown; }
 
-    // ---- Playback (src/playback/main_*.cpp).
+    // ---- Playback (main_open.cpp, main_nowplaying.cpp, main_transport.cpp).
     // The one entry for opening a file or URL in the player; does not stop what plays.
     void OpenMP3(const QString &FileName, const QString &SetName, const QString &SongTitle);
-    // Binds the player's input-state, negative-acknowledge, position, stream-information, time-code,
-    // duration, player-state and stream-title events to nowPlaying and the window to nowPlaying's signals.
-    // Called once, right after xaudio is created; calling it again changes nothing. The handlers below
-    // forward to nowPlaying.
+    // Binds the player's events to nowPlaying and the window to nowPlaying's signals, once.
     void BindPlaybackEvents();
-    void xaudioNotifyInputState(TXaudioPlayer *Sender, qint32 State);
-    void xaudioNotifyNack(TXaudioPlayer *Sender, quint8 Command, qint16 Code);
-    void xaudioNotifyInputPosition(TXaudioPlayer *Sender, quint32 Offset, quint32 Range);
-    void xaudioNotifyInputStreamInfo(TXaudioPlayer *Sender, quint8 Level, quint8 Layer, quint16 Bitrate,
-                                     quint16 Frequency, quint8 Mode);
-    void xaudioNotifyInputTimecode(TXaudioPlayer *Sender, quint8 Hours, quint8 Minutes, quint8 Seconds,
-                                   quint8 Fractions);
-    void xaudioNotifyInputDuration(TXaudioPlayer *Sender, quint32 Duration);
-    void xaudioNotifyPlayerState(TXaudioPlayer *Sender, qint32 State);
 
-private:
-    // Mini-info steps of the now-playing display (src/miniinfo/main_miniinfo.cpp).
-    void OfferMiniInfo();                                // ShowMiniInfo, not forced
-    void ShowMiniInfoTimeLine(const QString &timeLine);  // "00:01:05 / 00:03:20" into the mini-info
-    // The window's side of the now-playing display (src/playback/main_nowplaying.cpp): listens to nowPlaying.
-    void ConnectNowPlaying();
-    void ShowSongOpened(const QString &FileName, const QString &SetName, const QString &SongTitle);
-    void ShowEnabling(bool Play, bool Pause, bool Stop, bool ButtonsToo);
-    void ShowPlayerState(qint32 State, const QString &IconPath);
-    void ShowPosition(quint32 Offset, quint32 Range);
-    void ShowTime(const QString &Time, const QString &TimeLine);
-    void ShowDisplayTitle(const QString &Title);
-    void ShowError(const QString &Text);
-    bool m_nowPlayingConnected = false;
-
-public:
-
-    // ---- Start-up and configuration (src/app/main_startup.cpp, src/app/main_config.cpp).
-    Settings settings;               // the process-wide settings: loaded by DoAllInitStuff, written at exit
-    QString ConfigFilePath;          // computed by every DoAllInitStuff run, used by the writers
-    QTimer *timer_start = nullptr;   // fires once, 100 ms after creation: the real start-up
-    QStringList CommandLine;         // the program's arguments, without the program's own name
+    // ---- Start-up and configuration (main_startup.cpp, main_config.cpp).
+    Settings settings;              // the process-wide settings: loaded by DoAllInitStuff, written at exit
+    QString ConfigFilePath;         // computed by every DoAllInitStuff run, used by the writers
+    QTimer *timer_start = nullptr;  // fires once, 100 ms after creation: the real start-up
+    QStringList CommandLine;        // the program's arguments, without the program's own name
     void timer_startTimer();
     // Reads the configuration file and applies it; safe to run again at any time.
     void DoAllInitStuff();
@@ -194,8 +96,8 @@ public:
     bool HandleCommandLine(const QStringList &arguments);
     // Sets the option items' check marks from the settings (start-up and every configuration load).
     void ApplyOptionCheckMarks();
-    // ---- Hotkeys (src/hotkeys/main_hotkeys.cpp): the table the keyboard hook's messages are matched against,
-    // loaded from the settings by ApplyHotkeySettings, and the handler of the hook message.
+
+    // ---- Hotkeys (main_hotkeys.cpp): the table the hook's messages are matched against.
     std::array<shortcuts::HookBinding, kHotkeyActionCount> HotkeyTable{};
     uint16_t LastHookShortcut = 0;
     // One key combination from the keyboard hook; answers 1 to pass the key on, 0 to withhold it.
@@ -203,46 +105,15 @@ public:
     // The stored hotkeys become the menu items' shortcuts and the hook's table; the hook grabs anew.
     void ApplyHotkeySettings();
 
-    // Steps of the start-up that belong to the library and audio subsystems (src/library/main_librarymenu.cpp,
-    // src/audio/main_audio.cpp).
-    void CreateLibraryMenu();                  // the library tree and the "Song Library" submenu
-    void LibraryMenuOnClick(QAction *item);    // plays the song of a library menu entry
-    void ApplyEqualizerSettings();             // the equalizer switch and the default equalizer file
-    // Saves the default equalizer file at exit; returns an error text naming the file, empty on success.
-    QString SaveDefaultEqualizer();
-
-    // ---- Song library (src/library/main_librarymenu.cpp): the tree, its popup menu, the "Song Library"
-    // submenu and the song navigation are LibraryViews, made on first use; the handlers below forward to them.
-    LibraryViews &Views();
-    // The program's working copy of the library (shared with the library manager window), reading and writing
-    // in this window's library folder setting.
+    // ---- Song library (main_librarymenu.cpp): the tree's handlers and the navigation commands
+    // forward to Views(). Library() is the working copy shared with the library manager window, reading and
+    // writing in this window's library folder setting.
+    LibraryViews &Views() override;
     class LibraryStore &Library();
-    void treeview_songlibraryDblClick();
-    void treeview_songlibraryKeyDown(int key);
-    void treeview_songlibraryExpanding(QTreeWidgetItem *node);
-    void treeview_songlibraryMouseDown(Qt::MouseButton button, const QPoint &point);
-    bool treeview_songlibraryEdited(QTreeWidgetItem *node, const QString &newText);
-    bool treeview_songlibraryDragOver(const QObject *source);
-    void treeview_songlibraryDragDrop(const QPoint &point);
-    void popupmenu_treeviewPopup(const QPoint &point);
-    void pop_tv_playsongClick();
-    void pop_tv_addsongClick();
-    void pop_tv_renamesongClick();
-    void pop_tv_mp3tageditorClick();
-    void pop_tv_removesongClick();
-    void pop_tv_newsetClick();
-    void pop_tv_renamesetClick();
-    void pop_tv_removesetClick();
-    void pop_tv_expandClick();
-    void pop_tv_collapseClick();
-Q_SIGNALS:
-    // "Add new Set at this position...": the new-set dialog opens in insert mode, for a set at `position` of
-    // the set list.
-    void NewSetDialogRequested(int position);
+    void CreateLibraryMenu();                // the library tree and the "Song Library" submenu (start-up)
+    void LibraryMenuOnClick(QAction *item);  // plays the song of a library menu entry
 
-public:
-
-    // ---- Mini-info (src/miniinfo/main_miniinfo.cpp): pops the mini-info up while this window is hidden.
+    // ---- Mini-info (main_miniinfo.cpp): pops the mini-info up while this window is hidden.
     // Forced for "Show Mini-Info", its hotkey and the next and previous song commands; not forced when
     // playing starts and on rewind and fast forward, which show it only when it is to show on every change.
     void ShowMiniInfo(bool forced);
@@ -250,18 +121,11 @@ public:
     // service (the popup shows instead). Set by whoever offers the desktop's notifications; empty: none.
     std::function<bool(int milliseconds)> ShowDesktopNotification;
 
-    // ---- Audio settings (src/audio/main_audio.cpp): the player's reports of its output and codec settings
-    // move the audio settings window's controls, and nothing is sent back. BindAudioEvents binds the
-    // player's balance, level, channel, port, quality and equalizer events to these handlers; binding again
-    // changes nothing.
+    // ---- Audio settings (main_audio.cpp). Binds the player's output and codec reports, once.
     void BindAudioEvents();
-    void xaudioNotifyOutputBalance(TXaudioPlayer *Sender, quint8 Balance);
-    void xaudioNotifyOutputPcmLevel(TXaudioPlayer *Sender, quint8 PcmLevel);
-    void xaudioNotifyOutputMasterLevel(TXaudioPlayer *Sender, quint8 MasterLevel);
-    void xaudioNotifyOutputChannels(TXaudioPlayer *Sender, quint8 Channels);
-    void xaudioNotifyOutputPorts(TXaudioPlayer *Sender, quint32 Ports);
-    void xaudioNotifyCodecQuality(TXaudioPlayer *Sender, quint8 Quality);
-    void xaudioNotifyCodecEqualizer(TXaudioPlayer *Sender, const struct XA_EqualizerInfo &Equalizer);
+    void ApplyEqualizerSettings();  // the equalizer switch and the default equalizer file (start-up)
+    // Saves the default equalizer file at exit; returns an error text naming the file, empty on success.
+    QString SaveDefaultEqualizer();
     // The default equalizer file, loaded at start and saved at exit while the equalizer is on; empty:
     // "devud3.eqs" in the program's folder.
     QString DefaultEqualizerFile;
@@ -274,6 +138,10 @@ public:
     // complete because saving failed; the program then keeps running. Closing the window ends the program.
     bool FormClose();
     QString SaveAtClose();  // what closing saves, without asking; returns the failure text, empty when saved
+
+Q_SIGNALS:
+    // "Add new Set at this position...": the new-set dialog opens in insert mode, for a set at `position`.
+    void NewSetDialogRequested(int position);
 
 public Q_SLOTS:
     // ---- Handlers of this folder.
@@ -293,7 +161,7 @@ public Q_SLOTS:
     void pop_randomsongClick();
     void pop_openfolderrecursiveClick();
 
-    // ---- Transport (src/playback/main_transport.cpp).
+    // ---- Transport (main_transport.cpp).
     void pop_playClick();
     void pop_pauseClick();
     void pop_stopClick();
@@ -337,6 +205,18 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The window's side of the now-playing display (main_nowplaying.cpp): listens to nowPlaying.
+    void ConnectNowPlaying();
+    void ShowSongOpened(const QString &FileName, const QString &SetName, const QString &SongTitle);
+    void ShowEnabling(bool Play, bool Pause, bool Stop, bool ButtonsToo);
+    void ShowPlayerState(qint32 State, const QString &IconPath);
+    void ShowPosition(quint32 Offset, quint32 Range);
+    void ShowTime(const QString &Time, const QString &TimeLine);
+    void ShowDisplayTitle(const QString &Title);
+    void ShowError(const QString &Text);
+    // Its mini-info steps (main_miniinfo.cpp).
+    void OfferMiniInfo();                                // ShowMiniInfo, not forced
+    void ShowMiniInfoTimeLine(const QString &timeLine);  // "00:01:05 / 00:03:20" into the mini-info
     // main_layout.cpp
     void CreatePanels();
     void CreateTimePanel();
@@ -349,8 +229,7 @@ private:
     // main_popupmenu.cpp
     void CreatePopupMenu();
     void ConnectMenuItems();
-    // Shows popupmenu1 as the context menu of `widget`.
-    void UsePopupMenu(QWidget *widget);
+    void UsePopupMenu(QWidget *widget);  // popupmenu1 as the context menu of `widget`
 
     WindowLayout m_layout;
     PanelDocking *m_docking = nullptr;
@@ -358,21 +237,11 @@ private:
     bool m_inLayout = false;  // the window applies a layout; its own resize events change nothing
     bool m_alwaysOnTop = false;
     bool m_shown = false;
-
-    std::unique_ptr<keyhook::HookWindow> m_hookWindow;  // what the keyboard hook delivers to
-    QSystemTrayIcon *m_tray = nullptr;
-    TrayClicks *m_trayClicks = nullptr;
-    // Without a system tray the window stands in for the icon: an ordinary window with a taskbar entry, which
-    // "Hide Window" only minimises (main_core.cpp).
-    class TrayWatch *m_trayWatch = nullptr;
-    bool m_noTray = false;                // no tray: the window is the program's way in
-    bool m_shownForMissingTray = false;   // shown only because the tray was missing
-    bool m_noTrayExplained = false;       // the user was told why, once per run
-    bool TrayInUse() const { return m_tray != nullptr && !m_noTray; }
-    void TrayMissing();
-    void TrayBack();
+    bool m_nowPlayingConnected = false;
     QIcon m_image1Icon;
-    LibraryViews *m_libraryViews = nullptr;  // Views()
+    TrayPresence *m_tray = nullptr;
+    std::unique_ptr<keyhook::HookWindow> m_hookWindow;  // what the keyboard hook delivers to
+    LibraryViews *m_libraryViews = nullptr;             // Views()
 };
 
 // The one main window of the program; null until it is created.

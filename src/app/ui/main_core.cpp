@@ -5,10 +5,8 @@
 #include "app/ui/panel_docking.h"
 #include "app/ui/program_icon.h"
 #include "app/ui/tray_clicks.h"
-#include "app/ui/tray_watch.h"
 #include "app/ui/window_placement.h"
 #include "platform/desktop/taskbar_entry.h"
-#include "platform/desktop/x_display.h"
 #include "platform/keyhook/keyhook.h"
 #include "platform/shell/shell.h"
 #include "playback/now_playing.h"
@@ -16,7 +14,6 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QCursor>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -37,13 +34,13 @@ Tform_main::Tform_main(QWidget *parent) : QWidget(parent)
     m_image1Icon = ProgramIcon();
     // The tray icon goes up before the rest of the window is built, so that the tray host docks it while
     // the panels, menus and the other windows are still being made; FormCreate completes it.
-    ShowTrayIcon();
+    m_tray = new TrayPresence(this, [this] { ApplyWindowFlags(); });
+    m_tray->Show(m_image1Icon);
     QFont small = font();
     small.setPointSize(8);
     setFont(small);
 
-    m_trayClicks = new TrayClicks(this);
-    m_trayClicks->SetActions([this] { TrayPlayPauseToggle(); }, [this] { pop_showwindowClick(); });
+    m_tray->Clicks().SetActions([this] { TrayPlayPauseToggle(); }, [this] { pop_showwindowClick(); });
 
     // The player component comes with the window and goes with it (a child object).
     xaudio = new TXaudioPlayer(this);
@@ -90,12 +87,8 @@ void Tform_main::FormCreate()
 
     // Watch for the tray on a real desktop only; the offscreen platform of the tests has nothing to show.
     const QString platform = QGuiApplication::platformName();
-    if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
-        m_trayWatch = new TrayWatch([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, this);
-        connect(m_trayWatch, &TrayWatch::TrayMissing, this, &Tform_main::TrayMissing);
-        connect(m_trayWatch, &TrayWatch::TrayBack, this, &Tform_main::TrayBack);
-        m_trayWatch->Start();
-    }
+    if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal"))
+        m_tray->WatchForTray([] { return QSystemTrayIcon::isSystemTrayAvailable(); });
 }
 
 void Tform_main::FormDestroy()
@@ -120,104 +113,24 @@ bool Tform_main::ClickMenuItem(QAction *item)
 
 // ---- Tray icon -------------------------------------------------------------------------------------
 
-void Tform_main::ShowTrayIcon()
-{
-    if (m_tray)
-        return;
-    m_tray = new QSystemTrayIcon(m_image1Icon, this);
-    m_tray->setToolTip(kProgramName);
-    m_tray->show();
-    // Send the docking request now rather than when the event loop first runs.
-    FlushDisplayConnection();
-}
-
 void Tform_main::TaskBarAddIcon()
 {
-    const bool completed = m_tray && m_tray->contextMenu() == popupmenu1;
-    ShowTrayIcon();
-    if (!completed) {
-        m_tray->setContextMenu(popupmenu1);
-        connect(m_tray, &QSystemTrayIcon::activated, this, &Tform_main::TrayIconActivated);
-    }
-    ApplyWindowFlags();  // no taskbar entry while the tray icon exists
+    m_tray->Complete(m_image1Icon, popupmenu1);
 }
 
 void Tform_main::TaskBarRemoveIcon()
 {
-    if (!m_tray)
-        return;
-    m_tray->hide();
-    delete m_tray;
-    m_tray = nullptr;
-    ApplyWindowFlags();  // without the tray icon the window is the program's taskbar entry again
-}
-
-void Tform_main::TrayMissing()
-{
-    // The window becomes the way in: a taskbar entry of its own, and shown, whatever the saved "show" says.
-    m_noTray = true;
-    ApplyWindowFlags();
-    if (!isVisible()) {
-        m_shownForMissingTray = true;
-        show();
-    }
-    if (!m_noTrayExplained) {
-        m_noTrayExplained = true;
-        Shell::notice(QStringLiteral("The desktop has no system tray, so DAK-MP3 stays in this window. When a "
-                                     "system tray appears, DAK-MP3 moves its icon there."),
-                      this);
-    }
-}
-
-void Tform_main::TrayBack()
-{
-    m_noTray = false;
-    if (m_tray) {
-        // Dock anew in the tray that appeared.
-        m_tray->hide();
-        m_tray->show();
-    }
-    ApplyWindowFlags();
-    if (m_shownForMissingTray && isVisible() && !isMinimized())
-        hide();  // it was up only for want of the tray
-    else if (isMinimized())
-        hide();  // "Hide Window" minimised it for want of the tray; now it can really hide
-    m_shownForMissingTray = false;
+    m_tray->Remove();
 }
 
 void Tform_main::TaskBarModifyIcon(const QString &tip)
 {
-    if (!m_tray)
-        return;
-    m_tray->setIcon(m_image1Icon);
-    m_tray->setToolTip(TrayTipText(tip));
-}
-
-QString Tform_main::TrayTipText(const QString &tip)
-{
-    if (tip.size() <= kTrayTipMax)
-        return tip;
-    const QString ellipsis = QStringLiteral("...");
-    return tip.left(kTrayTipMax - ellipsis.size()) + ellipsis;
+    m_tray->Modify(m_image1Icon, tip);
 }
 
 void Tform_main::TrayIconActivated(QSystemTrayIcon::ActivationReason reason)
 {
-    switch (reason) {
-    case QSystemTrayIcon::Trigger:
-        m_trayClicks->Click();
-        break;
-    case QSystemTrayIcon::DoubleClick:
-        m_trayClicks->DoubleClick();
-        break;
-    case QSystemTrayIcon::Context:
-        // Some tray hosts open the icon's context menu themselves before reporting the click.
-        if (!popupmenu1->isVisible())
-            popupmenu1->popup(QCursor::pos());
-        break;
-    default:
-        break;
-    }
+    m_tray->Activated(reason);
 }
 
 void Tform_main::TrayPlayPauseToggle()
@@ -237,7 +150,7 @@ void Tform_main::SetImage1Icon(const QIcon &icon)
 
 void Tform_main::pop_showwindowClick()
 {
-    m_shownForMissingTray = false;
+    m_tray->ForgetShownForMissingTray();
     if (isMinimized())
         setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
@@ -247,8 +160,8 @@ void Tform_main::pop_showwindowClick()
 
 void Tform_main::button_hideClick()
 {
-    m_shownForMissingTray = false;
-    if (m_noTray) {
+    m_tray->ForgetShownForMissingTray();
+    if (m_tray->Missing()) {
         // Without a tray a hidden window could not be reached again: it goes to the taskbar instead.
         showMinimized();
         m_shown = false;
@@ -282,7 +195,7 @@ void Tform_main::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     if (!event->spontaneous())
-        SetSkipTaskbar(this, TrayInUse());  // before the window is mapped
+        SetSkipTaskbar(this, m_tray->InUse());  // before the window is mapped
     m_shown = true;
 }
 

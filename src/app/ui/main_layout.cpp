@@ -310,12 +310,12 @@ void Tform_main::ApplyWindowFlags()
     // A sizeable frame with a title but no system menu and so no close box; a tool window, which gets no
     // taskbar entry, while the tray icon stands for the program.
     Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-    flags |= TrayInUse() ? Qt::Tool : Qt::Window;
+    flags |= m_tray->InUse() ? Qt::Tool : Qt::Window;
     if (m_alwaysOnTop)
         flags |= Qt::WindowStaysOnTopHint;
     if (flags == windowFlags())
         return;
-    SetSkipTaskbar(this, TrayInUse());
+    SetSkipTaskbar(this, m_tray->InUse());
     if (QWindow *window = windowHandle()) {
         // Change the flags of the existing window in place; setWindowFlags() would hide it.
         overrideWindowFlags(flags);

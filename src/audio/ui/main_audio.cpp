@@ -45,43 +45,43 @@ void Tform_main::pop_modifyaudiosettingsClick()
 
 // ---- Reports of the player -----------------------------------------------------------------------------
 
-void Tform_main::xaudioNotifyOutputBalance(TXaudioPlayer *, quint8 Balance)
+void MainPlayerEvents::xaudioNotifyOutputBalance(TXaudioPlayer *, quint8 Balance)
 {
     if (form_modifyaudiosettings)
         form_modifyaudiosettings->ShowBalance(Balance);
 }
 
-void Tform_main::xaudioNotifyOutputPcmLevel(TXaudioPlayer *, quint8 PcmLevel)
+void MainPlayerEvents::xaudioNotifyOutputPcmLevel(TXaudioPlayer *, quint8 PcmLevel)
 {
     if (form_modifyaudiosettings)
         form_modifyaudiosettings->ShowPcmLevel(PcmLevel);
 }
 
-void Tform_main::xaudioNotifyOutputMasterLevel(TXaudioPlayer *, quint8 MasterLevel)
+void MainPlayerEvents::xaudioNotifyOutputMasterLevel(TXaudioPlayer *, quint8 MasterLevel)
 {
     if (form_modifyaudiosettings)
         form_modifyaudiosettings->ShowMasterLevel(MasterLevel);
 }
 
-void Tform_main::xaudioNotifyOutputChannels(TXaudioPlayer *, quint8 Channels)
+void MainPlayerEvents::xaudioNotifyOutputChannels(TXaudioPlayer *, quint8 Channels)
 {
     if (form_modifyaudiosettings)
         form_modifyaudiosettings->ShowChannels(Channels);
 }
 
-void Tform_main::xaudioNotifyOutputPorts(TXaudioPlayer *, quint32 Ports)
+void MainPlayerEvents::xaudioNotifyOutputPorts(TXaudioPlayer *, quint32 Ports)
 {
     if (form_modifyaudiosettings)
         form_modifyaudiosettings->ShowPorts(Ports);
 }
 
-void Tform_main::xaudioNotifyCodecQuality(TXaudioPlayer *, quint8 Quality)
+void MainPlayerEvents::xaudioNotifyCodecQuality(TXaudioPlayer *, quint8 Quality)
 {
     if (form_modifyaudiosettings)
         form_modifyaudiosettings->ShowQuality(Quality);
 }
 
-void Tform_main::xaudioNotifyCodecEqualizer(TXaudioPlayer *, const XA_EqualizerInfo &Equalizer)
+void MainPlayerEvents::xaudioNotifyCodecEqualizer(TXaudioPlayer *, const XA_EqualizerInfo &Equalizer)
 {
     if (form_modifyaudiosettings)
         form_modifyaudiosettings->ShowEqualizer(Equalizer);

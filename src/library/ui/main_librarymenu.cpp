@@ -37,34 +37,40 @@ LibraryViews &Tform_main::Views()
 void Tform_main::CreateLibraryMenu() { Views().CreateLibraryMenu(); }
 void Tform_main::LibraryMenuOnClick(QAction *item) { Views().LibraryMenuOnClick(item); }
 
-void Tform_main::treeview_songlibraryDblClick() { Views().treeview_songlibraryDblClick(); }
-void Tform_main::treeview_songlibraryKeyDown(int key) { Views().treeview_songlibraryKeyDown(key); }
-void Tform_main::treeview_songlibraryExpanding(QTreeWidgetItem *node) { Views().treeview_songlibraryExpanding(node); }
-void Tform_main::treeview_songlibraryMouseDown(Qt::MouseButton button, const QPoint &point)
+void MainLibraryHandlers::treeview_songlibraryDblClick() { Views().treeview_songlibraryDblClick(); }
+void MainLibraryHandlers::treeview_songlibraryKeyDown(int key) { Views().treeview_songlibraryKeyDown(key); }
+void MainLibraryHandlers::treeview_songlibraryExpanding(QTreeWidgetItem *node)
+{
+    Views().treeview_songlibraryExpanding(node);
+}
+void MainLibraryHandlers::treeview_songlibraryMouseDown(Qt::MouseButton button, const QPoint &point)
 {
     Views().treeview_songlibraryMouseDown(button, point);
 }
-bool Tform_main::treeview_songlibraryEdited(QTreeWidgetItem *node, const QString &newText)
+bool MainLibraryHandlers::treeview_songlibraryEdited(QTreeWidgetItem *node, const QString &newText)
 {
     return Views().treeview_songlibraryEdited(node, newText);
 }
-bool Tform_main::treeview_songlibraryDragOver(const QObject *source)
+bool MainLibraryHandlers::treeview_songlibraryDragOver(const QObject *source)
 {
     return Views().treeview_songlibraryDragOver(source);
 }
-void Tform_main::treeview_songlibraryDragDrop(const QPoint &point) { Views().treeview_songlibraryDragDrop(point); }
-void Tform_main::popupmenu_treeviewPopup(const QPoint &point) { Views().popupmenu_treeviewPopup(point); }
+void MainLibraryHandlers::treeview_songlibraryDragDrop(const QPoint &point)
+{
+    Views().treeview_songlibraryDragDrop(point);
+}
+void MainLibraryHandlers::popupmenu_treeviewPopup(const QPoint &point) { Views().popupmenu_treeviewPopup(point); }
 
-void Tform_main::pop_tv_playsongClick() { Views().pop_tv_playsongClick(); }
-void Tform_main::pop_tv_addsongClick() { Views().pop_tv_addsongClick(); }
-void Tform_main::pop_tv_renamesongClick() { Views().pop_tv_renamesongClick(); }
-void Tform_main::pop_tv_mp3tageditorClick() { Views().pop_tv_mp3tageditorClick(); }
-void Tform_main::pop_tv_removesongClick() { Views().pop_tv_removesongClick(); }
-void Tform_main::pop_tv_newsetClick() { Views().pop_tv_newsetClick(); }
-void Tform_main::pop_tv_renamesetClick() { Views().pop_tv_renamesetClick(); }
-void Tform_main::pop_tv_removesetClick() { Views().pop_tv_removesetClick(); }
-void Tform_main::pop_tv_expandClick() { Views().pop_tv_expandClick(); }
-void Tform_main::pop_tv_collapseClick() { Views().pop_tv_collapseClick(); }
+void MainLibraryHandlers::pop_tv_playsongClick() { Views().pop_tv_playsongClick(); }
+void MainLibraryHandlers::pop_tv_addsongClick() { Views().pop_tv_addsongClick(); }
+void MainLibraryHandlers::pop_tv_renamesongClick() { Views().pop_tv_renamesongClick(); }
+void MainLibraryHandlers::pop_tv_mp3tageditorClick() { Views().pop_tv_mp3tageditorClick(); }
+void MainLibraryHandlers::pop_tv_removesongClick() { Views().pop_tv_removesongClick(); }
+void MainLibraryHandlers::pop_tv_newsetClick() { Views().pop_tv_newsetClick(); }
+void MainLibraryHandlers::pop_tv_renamesetClick() { Views().pop_tv_renamesetClick(); }
+void MainLibraryHandlers::pop_tv_removesetClick() { Views().pop_tv_removesetClick(); }
+void MainLibraryHandlers::pop_tv_expandClick() { Views().pop_tv_expandClick(); }
+void MainLibraryHandlers::pop_tv_collapseClick() { Views().pop_tv_collapseClick(); }
 
 void Tform_main::pop_nextsongClick() { Views().pop_nextsongClick(); }
 void Tform_main::pop_previoussongClick() { Views().pop_previoussongClick(); }

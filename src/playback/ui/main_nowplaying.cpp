@@ -50,38 +50,39 @@ void Tform_main::ConnectNowPlaying()
 
 // ---- The player's reports, forwarded to the model ---------------------------------------------------------
 
-void Tform_main::xaudioNotifyInputState(TXaudioPlayer *, qint32 State)
+void MainPlayerEvents::xaudioNotifyInputState(TXaudioPlayer *, qint32 State)
 {
     nowPlaying->InputState(State);
 }
 
-void Tform_main::xaudioNotifyNack(TXaudioPlayer *, quint8 Command, qint16 Code)
+void MainPlayerEvents::xaudioNotifyNack(TXaudioPlayer *, quint8 Command, qint16 Code)
 {
     nowPlaying->Nack(Command, Code);
 }
 
-void Tform_main::xaudioNotifyInputPosition(TXaudioPlayer *, quint32 Offset, quint32 Range)
+void MainPlayerEvents::xaudioNotifyInputPosition(TXaudioPlayer *, quint32 Offset, quint32 Range)
 {
     nowPlaying->InputPosition(Offset, Range);
 }
 
-void Tform_main::xaudioNotifyInputStreamInfo(TXaudioPlayer *, quint8 Level, quint8 Layer, quint16 Bitrate,
-                                             quint16 Frequency, quint8 Mode)
+void MainPlayerEvents::xaudioNotifyInputStreamInfo(TXaudioPlayer *, quint8 Level, quint8 Layer, quint16 Bitrate,
+                                                   quint16 Frequency, quint8 Mode)
 {
     nowPlaying->InputStreamInfo(Level, Layer, Bitrate, Frequency, Mode);
 }
 
-void Tform_main::xaudioNotifyInputTimecode(TXaudioPlayer *, quint8 Hours, quint8 Minutes, quint8 Seconds, quint8)
+void MainPlayerEvents::xaudioNotifyInputTimecode(TXaudioPlayer *, quint8 Hours, quint8 Minutes, quint8 Seconds,
+                                                 quint8)
 {
     nowPlaying->InputTimecode(Hours, Minutes, Seconds);
 }
 
-void Tform_main::xaudioNotifyInputDuration(TXaudioPlayer *, quint32 Duration)
+void MainPlayerEvents::xaudioNotifyInputDuration(TXaudioPlayer *, quint32 Duration)
 {
     nowPlaying->InputDuration(Duration);
 }
 
-void Tform_main::xaudioNotifyPlayerState(TXaudioPlayer *, qint32 State)
+void MainPlayerEvents::xaudioNotifyPlayerState(TXaudioPlayer *, qint32 State)
 {
     nowPlaying->PlayerState(State);
 }

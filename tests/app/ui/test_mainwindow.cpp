@@ -4,6 +4,7 @@
 #include "app/ui/panel_docking.h"
 #include "app/ui/slider_user_moves.h"
 #include "app/ui/tray_clicks.h"
+#include "app/ui/tray_presence.h"
 #include "app/ui/form_about.h"
 #include "app/ui/form_main.h"
 #include "playback/now_playing.h"
@@ -301,6 +302,64 @@ private Q_SLOTS:
         m_form->show();
         m_form->button_exit->click();
         QVERIFY(!m_form->isVisible());
+    }
+
+    // Without a tray the window stands in for the icon: shown, with a taskbar entry, the user told why once per
+    // run. A tray that comes docks the icon and puts away a window that was up only for want of it, or that
+    // "Hide Window" minimised meanwhile; a window the user shows stays.
+    void withoutATrayTheWindowStandsIn()
+    {
+        auto *window = new QWidget;
+        std::unique_ptr<QWidget> owner(window);
+        bool trayThere = false;
+        QList<bool> inUseWhenFlagsApplied;
+        TrayPresence *tray = nullptr;
+        tray = new TrayPresence(window, [&] { inUseWhenFlagsApplied << tray->InUse(); });
+        tray->Show(m_form->Image1Icon());
+        QVERIFY(tray->InUse());
+        tray->WatchForTray([&] { return trayThere; }, 0, 5);
+
+        QTRY_VERIFY(tray->Missing());
+        QVERIFY(!tray->InUse());
+        QCOMPARE(inUseWhenFlagsApplied, QList<bool>{false});
+        QVERIFY(window->isVisible());
+        QCOMPARE(m_answers->requests().size(), 1);
+        QVERIFY(m_answers->texts().constFirst().contains(QLatin1String("no system tray")));
+
+        trayThere = true;
+        QTRY_VERIFY(!tray->Missing());
+        QCOMPARE(inUseWhenFlagsApplied, (QList<bool>{false, true}));
+        QVERIFY(tray->Icon()->isVisible());
+        QVERIFY(!window->isVisible());
+
+        // The user brings the window up while the tray is away again: it stays when the tray returns.
+        trayThere = false;
+        QTRY_VERIFY(tray->Missing());
+        window->hide();
+        tray->ForgetShownForMissingTray();
+        window->show();
+        trayThere = true;
+        QTRY_VERIFY(!tray->Missing());
+        QVERIFY(window->isVisible());
+
+        // Minimised for want of a tray: hidden once the tray is back. The user was told only the first time.
+        trayThere = false;
+        QTRY_VERIFY(tray->Missing());
+        tray->ForgetShownForMissingTray();
+        window->showMinimized();
+        trayThere = true;
+        QTRY_VERIFY(!tray->Missing());
+        QVERIFY(!window->isVisible());
+        QCOMPARE(m_answers->requests().size(), 1);
+
+        // Removing the icon gives the window its taskbar entry back; a second removal changes nothing.
+        tray->Remove();
+        QVERIFY(!tray->Exists());
+        QVERIFY(!tray->InUse());
+        QCOMPARE(inUseWhenFlagsApplied.size(), 7);
+        QCOMPARE(inUseWhenFlagsApplied.constLast(), false);
+        tray->Remove();
+        QCOMPARE(inUseWhenFlagsApplied.size(), 7);
     }
 
     void aboutWindow()
