@@ -1,5 +1,6 @@
 # The Debian package, made by CPack (scripts/package). dpkg-shlibdeps finds the libraries the program links;
-# the ones it loads at run time are named here: libcurl for http streams and mpg123's output modules.
+# the ones it loads at run time are named here: libcurl for http streams, TagLib's C interface for the tags of
+# files opened outside the library, and mpg123's output modules.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME dak-mp3)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -14,6 +15,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4, mpg123")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4, libtagc0, mpg123")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse")
 include(CPack)

@@ -1,7 +1,7 @@
 // The player engine on arbitrary bytes as a file: open, play to the "test" output and end, whatever the
 // bytes, without a crash, a hang or an engine that stops answering.
 
-#include "engine_driver.h"
+#include "engine_input.h"
 
 #include <cstdint>
 
@@ -15,6 +15,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString path = fuzz::scratchPath(QStringLiteral("input.mp3"));
     FUZZ_CHECK(fuzz::writeFile(path, QByteArray(reinterpret_cast<const char *>(data), qsizetype(size))), path);
-    fuzz::EngineRun::shared().play(path, 20000);
+    fuzz::playInput(path, 20000);
     return 0;
 }

@@ -2,7 +2,7 @@
 // stream that ends when the server closes: open, play to the "test" output and end, without a crash, a hang
 // or an engine that stops answering.
 
-#include "engine_driver.h"
+#include "engine_input.h"
 
 #include "tools/httpserver.h"
 
@@ -26,14 +26,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray body(reinterpret_cast<const char *>(data), qsizetype(size));
     server->setRoute(QStringLiteral("/sized.mp3"), testtools::HttpResponse::ok(body));
     server->setRoute(QStringLiteral("/stream.mp3"), testtools::HttpResponse::ok(body, testtools::HttpResponse::Length::None));
-    fuzz::EngineRun &run = fuzz::EngineRun::shared();
-    static const bool timeouts = [&run] {
-        control_message_send_SI(run.player(), XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "http.stall_timeout_ms", 2000);
-        control_message_send_SI(run.player(), XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "http.connect_timeout_ms", 2000);
+    static const bool timeouts = [] {
+        XA_Player *player = fuzz::sharedEngine().player();
+        control_message_send_SI(player, XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "http.stall_timeout_ms", 2000);
+        control_message_send_SI(player, XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "http.connect_timeout_ms", 2000);
         return true;
     }();
     (void)timeouts;
     for (const char *path : {"/sized.mp3", "/stream.mp3"})
-        run.play(server->url(QString::fromLatin1(path)), 20000);
+        fuzz::playInput(server->url(QString::fromLatin1(path)), 20000);
     return 0;
 }

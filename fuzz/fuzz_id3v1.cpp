@@ -7,7 +7,7 @@
 
 #include "fuzz_support.h"
 
-#include "tags/Id3v1.h"
+#include "tags/id3v1.h"
 #include "tags/MP3Tag.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

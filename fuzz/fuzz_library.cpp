@@ -6,9 +6,9 @@
 
 #include "fuzz_support.h"
 
-#include "library/store/LibraryPaths.h"
-#include "library/store/LibraryStore.h"
-#include "library/store/LibraryText.h"
+#include "library/store/library_paths.h"
+#include "library/store/library_store.h"
+#include "library/store/library_text.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

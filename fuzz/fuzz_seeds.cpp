@@ -10,8 +10,8 @@
 #include "audio/eqs_file.h"
 #include "config/settings_file.h"
 #include "hotkeys/shortcuts/shortcut_texts.h"
-#include "library/store/LibraryText.h"
-#include "tags/Id3v1.h"
+#include "library/store/library_text.h"
+#include "tags/id3v1.h"
 #include "tools/fixtures.h"
 
 #include <QCoreApplication>

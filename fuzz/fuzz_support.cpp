@@ -1,6 +1,6 @@
 #include "fuzz_support.h"
 
-#include "platform/shell/Shell.h"
+#include "platform/shell/shell.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -20,7 +20,7 @@
 // made into a temporary folder at start. DAK_BENCH_VERBOSE=1 prints the single times behind the latency
 // and seek medians; DAK_BENCH_DECODE_RUNS, _LATENCY_RUNS, _SEEKS and _CPU_RUNS change the repeat counts.
 
-#include "engine_driver.h"
+#include "tools/engine_driver.h"
 #include "measure.h"
 
 #include "tools/fixtures.h"
@@ -92,7 +92,7 @@ double engineDecodeSeconds(EngineDriver &engine, double *cpuSeconds)
     const double cpuStart = processCpuSeconds();
     const qint64 start = nowNs();
     control_message_send_N(engine.player(), XA_MSG_COMMAND_PLAY);
-    const auto end = engine.waitForState(XA_PLAYER_STATE_EOF, kLongTimeoutMs);
+    const auto end = engine.takeState(XA_PLAYER_STATE_EOF, kLongTimeoutMs);
     *cpuSeconds = processCpuSeconds() - cpuStart;
     return end ? double(end->ns - start) / 1e9 : -1;
 }
@@ -106,9 +106,9 @@ void setSound(EngineDriver &engine, bool equalizerOn)
         eq.right[band] = gain;
     }
     control_message_send_P(engine.player(), XA_MSG_SET_CODEC_EQUALIZER, equalizerOn ? &eq : nullptr);
-    engine.waitForAck(XA_MSG_SET_CODEC_EQUALIZER, 5000);
+    engine.takeAck(XA_MSG_SET_CODEC_EQUALIZER, 5000);
     control_message_send_III(engine.player(), XA_MSG_SET_OUTPUT_VOLUME, equalizerOn ? 30 : 50, 100, 100);
-    engine.waitFor([](const XA_Message &m) { return m.code == XA_MSG_NOTIFY_OUTPUT_VOLUME; }, 5000);
+    engine.take([](const XA_Message &m) { return m.code == XA_MSG_NOTIFY_OUTPUT_VOLUME; }, 5000);
 }
 
 bool benchDecode(Fixtures &fx)
@@ -207,13 +207,13 @@ bool rawOutputLatency(Fixtures &fx, const QString &file)
         engine.discardPending();
         const qint64 start = nowNs();
         control_message_send_N(engine.player(), XA_MSG_COMMAND_PLAY);
-        const bool acked = engine.waitForAck(XA_MSG_COMMAND_PLAY, 10000);
+        const bool acked = engine.takeAck(XA_MSG_COMMAND_PLAY, 10000);
         for (int waited = 0; acked && firstBytes == 0 && waited < 5000; ++waited)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         quit = true;
         watcher.join();
         control_message_send_N(engine.player(), XA_MSG_COMMAND_STOP);
-        engine.waitForAck(XA_MSG_COMMAND_STOP, 10000);
+        engine.takeAck(XA_MSG_COMMAND_STOP, 10000);
         if (!acked || firstBytes == 0)
             return fail(QStringLiteral("latency: no sound was written: ") + engine.lastError);
         latencies.push_back(double(firstBytes - start) / 1e6);
@@ -239,11 +239,11 @@ bool pulseStartLatency(const QString &file)
         engine.discardPending();
         const qint64 start = nowNs();
         control_message_send_N(engine.player(), XA_MSG_COMMAND_PLAY);
-        const auto playing = engine.waitForState(XA_PLAYER_STATE_PLAYING, 10000);
-        engine.waitFor([](const XA_Message &) { return false; }, 50 + int(random() % 100));
+        const auto playing = engine.takeState(XA_PLAYER_STATE_PLAYING, 10000);
+        engine.take([](const XA_Message &) { return false; }, 50 + int(random() % 100));
         const qint64 stopSent = nowNs();
         control_message_send_N(engine.player(), XA_MSG_COMMAND_STOP);
-        const auto stopped = engine.waitForState(XA_PLAYER_STATE_STOPPED, 10000);
+        const auto stopped = engine.takeState(XA_PLAYER_STATE_STOPPED, 10000);
         if (!playing || !stopped)
             return fail(QStringLiteral("latency (pulse): playback did not start and stop"));
         latencies.push_back(double(playing->ns - start) / 1e6);
@@ -288,17 +288,17 @@ double seekMilliseconds(const QString &file, const char *output, int pauseMs, co
     for (int i = 0; i < seeks; ++i) {
         if (state != XA_PLAYER_STATE_PLAYING) {
             control_message_send_N(engine.player(), XA_MSG_COMMAND_PLAY);
-            if (!engine.waitForState(XA_PLAYER_STATE_PLAYING, 10000))
+            if (!engine.takeState(XA_PLAYER_STATE_PLAYING, 10000))
                 return fail(QStringLiteral("seek: Play did not start playback")), -1;
             state = XA_PLAYER_STATE_PLAYING;
         }
         if (pauseMs > 0)
-            engine.waitFor([](const XA_Message &) { return false; }, pauseMs / 2 + int(random() % pauseMs));
+            engine.take([](const XA_Message &) { return false; }, pauseMs / 2 + int(random() % pauseMs));
         const int target = int(random() % range);
         lastPosition = {};
         const qint64 start = nowNs();
         control_message_send_II(engine.player(), XA_MSG_COMMAND_INPUT_SEEK, target, range);
-        if (!engine.waitForAck(XA_MSG_COMMAND_INPUT_SEEK, 10000))
+        if (!engine.takeAck(XA_MSG_COMMAND_INPUT_SEEK, 10000))
             return fail(QStringLiteral("seek: ") + engine.lastError), -1;
         // The engine reports the new position just before it acknowledges the seek.
         if (lastPosition.ns == 0)

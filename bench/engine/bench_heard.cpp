@@ -12,7 +12,7 @@
 // The monitor is recorded by parec with 5 ms latency; every block is stamped with the clock on arrival and
 // the samples in it are dated back from there. DAK_BENCH_HEARD_RUNS changes the repeat count (default 5).
 
-#include "engine_driver.h"
+#include "tools/engine_driver.h"
 #include "measure.h"
 
 #include "tools/fixtures.h"
@@ -151,7 +151,7 @@ private:
 
 void wait(EngineDriver &engine, int ms)
 {
-    engine.waitFor([](const XA_Message &) { return false; }, ms);
+    engine.take([](const XA_Message &) { return false; }, ms);
 }
 
 // Milliseconds from `sent` to the end of the last loud window heard after it; negative when the sink was not
@@ -189,7 +189,7 @@ bool send(EngineDriver &engine, int command, qint64 *sent)
 {
     *sent = nowNs();
     control_message_send_N(engine.player(), command);
-    return engine.waitForAck(command, 5000);
+    return engine.takeAck(command, 5000);
 }
 }  // namespace
 
@@ -242,7 +242,7 @@ int main(int argc, char **argv)
             wait(engine, 400);
             control_message_send_II(engine.player(), XA_MSG_COMMAND_INPUT_SEEK, 3, 4);
             sent = nowNs();
-            engine.waitForAck(XA_MSG_COMMAND_INPUT_SEEK, 5000);
+            engine.takeAck(XA_MSG_COMMAND_INPUT_SEEK, 5000);
             wait(engine, 400);
             seeks.push_back(toTone(mon, sent, 880));
             if (!send(engine, XA_MSG_COMMAND_STOP, &sent))
@@ -258,12 +258,12 @@ int main(int argc, char **argv)
             return fail("playback to PulseAudio could not start");
         const size_t start = mon.size();
         control_message_send_N(engine.player(), XA_MSG_COMMAND_PLAY);
-        if (!engine.waitForState(XA_PLAYER_STATE_EOF, 10000))
+        if (!engine.takeState(XA_PLAYER_STATE_EOF, 10000))
             return fail("the first song did not end");
         control_message_send_S(engine.player(), XA_MSG_COMMAND_INPUT_OPEN, second.toUtf8().constData());
         control_message_send_N(engine.player(), XA_MSG_COMMAND_PLAY);
         engine.discardPending();
-        if (!engine.waitForState(XA_PLAYER_STATE_EOF, 10000))
+        if (!engine.takeState(XA_PLAYER_STATE_EOF, 10000))
             return fail("the second song did not end");
         wait(engine, 700);
         const size_t end = mon.size();
@@ -295,7 +295,7 @@ int main(int argc, char **argv)
             engine->discardPending();
             const qint64 sent = nowNs();
             control_message_send_I(engine->player(), XA_MSG_COMMAND_PING, i);
-            const auto pong = engine->waitFor([](const XA_Message &m) { return m.code == XA_MSG_NOTIFY_PONG; }, 5000);
+            const auto pong = engine->take([](const XA_Message &m) { return m.code == XA_MSG_NOTIFY_PONG; }, 5000);
             pings.push_back(pong ? double(pong->ns - sent) / 1e6 : 5000.0);
             wait(*engine, 50);
         }

@@ -6,7 +6,7 @@
 //   open_to_first_sound_small_ms  the same for a 30 s file of the same kind, for comparison
 // DAK_BENCH_VERBOSE=1 prints the single times.
 
-#include "engine_driver.h"
+#include "tools/engine_driver.h"
 #include "measure.h"
 
 #include "tools/fixtures.h"
@@ -57,13 +57,13 @@ double openToFirstSound(EngineDriver &engine, const QString &file, const QString
     const qint64 start = nowNs();
     control_message_send_S(engine.player(), XA_MSG_COMMAND_INPUT_OPEN, QFile::encodeName(file).constData());
     control_message_send_N(engine.player(), XA_MSG_COMMAND_PLAY);
-    const bool acked = engine.waitForAck(XA_MSG_COMMAND_PLAY, 30000);
+    const bool acked = engine.takeAck(XA_MSG_COMMAND_PLAY, 30000);
     for (int waited = 0; acked && firstBytes == 0 && waited < 10000; ++waited)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     quit = true;
     watcher.join();
     control_message_send_N(engine.player(), XA_MSG_COMMAND_INPUT_CLOSE);
-    engine.waitForAck(XA_MSG_COMMAND_INPUT_CLOSE, 10000);
+    engine.takeAck(XA_MSG_COMMAND_INPUT_CLOSE, 10000);
     QFile::remove(out);
     if (!acked || firstBytes == 0)
         return fail(QStringLiteral("no sound was written: ") + engine.lastError), -1;

@@ -2,7 +2,7 @@
 // playback CPU benchmark. Usage: engine_play_helper FILE [OUTPUT]; OUTPUT defaults to "pulse".
 // Exit status 0 after the end of the file, 1 on any failure.
 
-#include "engine_driver.h"
+#include "tools/engine_driver.h"
 
 #include <QCoreApplication>
 
@@ -17,13 +17,13 @@ int main(int argc, char **argv)
         return 1;
     }
     const QByteArray output = args.size() > 2 ? args[2].toUtf8() : QByteArray("pulse");
-    bench::EngineDriver engine;
+    testtools::EngineDriver engine;
     if (!engine.ok() || !engine.openOutput(output.constData()) || !engine.openInput(args[1])) {
         std::fprintf(stderr, "engine_play_helper: %s\n", qPrintable(engine.lastError));
         return 1;
     }
     control_message_send_N(engine.player(), XA_MSG_COMMAND_PLAY);
-    if (!engine.waitForState(XA_PLAYER_STATE_EOF, 3600 * 1000)) {
+    if (!engine.takeState(XA_PLAYER_STATE_EOF, 3600 * 1000)) {
         std::fprintf(stderr, "engine_play_helper: the end of the file was never reached\n");
         return 1;
     }

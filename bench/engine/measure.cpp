@@ -1,6 +1,6 @@
 #include "measure.h"
 
-#include "engine_driver.h"
+#include "tools/engine_driver.h"
 
 #include <QFile>
 

@@ -2,12 +2,20 @@
 // Measuring helpers for the engine benchmarks: the plain libmpg123 read loop the engine is compared with,
 // the cost of a child process, and medians.
 
+#include "tools/engine_driver.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <vector>
 
 namespace bench {
+
+// The driver of a player and its clock, the same the tests and the fuzzers use.
+using testtools::EngineDriver;
+using testtools::isState;
+using testtools::nowNs;
+using testtools::Received;
 
 // Seconds a plain mpg123_open / mpg123_read loop takes to decode `file` to stereo signed 16-bit (the format
 // the engine produces); only the read loop is timed, as the engine's open happens before Play too.

@@ -5,13 +5,13 @@
 // store's operations one file at a time (as the import was first designed) on 500 files, and the batched
 // import of those 500.
 
-#include "app/window/AppWindows.h"
-#include "app/window/form_main.h"
-#include "library/LibraryViews.h"
-#include "playback/NowPlaying.h"
-#include "library/import/FolderImport.h"
-#include "library/store/LibraryStore.h"
-#include "tools/ScriptedAnswers.h"
+#include "app/ui/app_windows.h"
+#include "app/ui/form_main.h"
+#include "library/ui/library_views.h"
+#include "playback/now_playing.h"
+#include "library/import/folder_import.h"
+#include "library/store/library_store.h"
+#include "tools/scripted_answers.h"
 #include "playback/XaudioPlayer.h"
 
 #include <QApplication>

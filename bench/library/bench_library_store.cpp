@@ -2,10 +2,10 @@
 // Each figure is the median of several runs after one warm-up run, in milliseconds. Every write is flushed to disk, so the write
 // figures include the disk's flush time.
 
-#include "library/store/LibraryStore.h"
-#include "library/store/LibraryText.h"
+#include "library/store/library_store.h"
+#include "library/store/library_text.h"
 #include "platform/profile/atomic_file.h"
-#include "tools/ScriptedAnswers.h"
+#include "tools/scripted_answers.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -8,12 +8,12 @@
 // Each figure is the median of several runs after one warm-up run, in milliseconds; the *_cpu_ms figures are
 // the processor time the process spent, which a busy machine does not inflate.
 
-#include "app/window/form_main.h"
-#include "library/LibraryViews.h"
-#include "library/store/LibraryText.h"
+#include "app/ui/form_main.h"
+#include "library/ui/library_views.h"
+#include "library/store/library_text.h"
 #include "platform/profile/atomic_file.h"
-#include "library/LibraryMarks.h"
-#include "tools/ScriptedAnswers.h"
+#include "library/ui/library_marks.h"
+#include "tools/scripted_answers.h"
 #include "tools/library_walks.h"
 
 #include <QApplication>

@@ -2,17 +2,17 @@
 // does the real start-up once the loop runs. A start while the program already runs for this user and
 // display hands its command line over and ends.
 
-#include "app/instance/SingleInstance.h"
-#include "app/mpris/Mpris.h"
-#include "app/notify/DesktopNotifications.h"
-#include "app/session_end.h"
-#include "app/window/AppWindows.h"
-#include "app/window/HandedOverCommandLines.h"
-#include "app/window/form_main.h"
+#include "app/instance/single_instance.h"
+#include "app/mpris/mpris.h"
+#include "app/notify/desktop_notifications.h"
+#include "app/ui/session_end.h"
+#include "app/ui/app_windows.h"
+#include "app/ui/handed_over_command_lines.h"
+#include "app/ui/form_main.h"
 #include "config/settings_file.h"
 #include "config/texts.h"
-#include "platform/shell/Shell.h"
-#include "platform/shell/ui/ShellDialogs.h"
+#include "platform/shell/shell.h"
+#include "platform/shell/ui/shell_dialogs.h"
 
 #include <QApplication>
 #include <QDir>

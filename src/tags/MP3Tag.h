@@ -13,8 +13,8 @@
 //
 // Use from the user-interface thread only (EditTag shows a window).
 
-#include "tags/Id3v1.h"
-#include "tags/TagFile.h"
+#include "tags/id3v1.h"
+#include "tags/tag_file.h"
 
 #include <QObject>
 #include <QString>
@@ -81,7 +81,7 @@ public:
     // through the editor's own instance: this component's record is not changed. Returns EditCancelled,
     // EditSaved or EditRemoved. When Filename does not exist, no window opens: Error becomes "File does not
     // exist!", onError is fired with it, and the result is EditCancelled. Defined with the editor window in
-    // dak_tag_editor (tags/ui): only a program that links that library opens the editor.
+    // dak_tags_ui (tags/ui): only a program that links that library opens the editor.
     uint8_t EditTag();
 
     TNotifyEvent onFileNameChange;

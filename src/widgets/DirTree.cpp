@@ -4,7 +4,7 @@
 #include "widgets/DirTree.h"
 
 #include "platform/desktop/mount_watcher.h"
-#include "widgets/DirPaths.h"
+#include "widgets/dir_paths.h"
 
 #include <QDir>
 #include <QFileInfo>

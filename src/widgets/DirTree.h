@@ -16,8 +16,8 @@
 
 #include "platform/desktop/volume_serial.h"
 #include "widgets/DirTreeTypes.h"
-#include "widgets/MountTable.h"
-#include "widgets/SharedFolders.h"
+#include "widgets/mount_table.h"
+#include "widgets/shared_folders.h"
 
 #include <QHash>
 #include <QIcon>

@@ -1,7 +1,7 @@
 // Folder nodes of the directory tree: enumerating and filtering subfolders, listing and probing, icons and the
 // share overlay, deleting nodes, and files dropped onto a node.
 
-#include "widgets/DirPaths.h"
+#include "widgets/dir_paths.h"
 #include "widgets/DirTree.h"
 
 #include <QDragEnterEvent>

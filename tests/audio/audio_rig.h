@@ -4,8 +4,8 @@
 // sends is seen in the player's answers: every setting it changes is reported back, mute and the equalizer
 // are acknowledged.
 
-#include "app/window/form_main.h"
-#include "audio/form_modifyaudiosettings.h"
+#include "app/ui/form_main.h"
+#include "audio/ui/form_modifyaudiosettings.h"
 #include "playback/XaudioPlayer.h"
 
 #include <QAbstractSlider>

@@ -4,7 +4,7 @@
 
 #include "audio/audio_mappings.h"
 #include "audio_rig.h"
-#include "tools/ScriptedAnswers.h"
+#include "tools/scripted_answers.h"
 
 #include <QCheckBox>
 #include <QComboBox>

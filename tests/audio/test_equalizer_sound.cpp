@@ -3,7 +3,7 @@
 // leaves the rest alone (within the leakage of the decoder's 32-band filter bank).
 
 #include "audio_rig.h"
-#include "tools/ScriptedAnswers.h"
+#include "tools/scripted_answers.h"
 #include "tools/fixtures.h"
 #include "tools/pcm.h"
 

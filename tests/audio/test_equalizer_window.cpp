@@ -4,7 +4,8 @@
 
 #include "audio/eqs_file.h"
 #include "audio_rig.h"
-#include "tools/ScriptedAnswers.h"
+#include "tools/scripted_answers.h"
+#include "tools/files.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -36,17 +37,6 @@ QList<int> Sequence(int count, int first, int step)
     return values;
 }
 
-bool WriteFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
-QByteArray ReadFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 }  // namespace
 
 class TestEqualizerWindow : public QObject {
@@ -222,7 +212,7 @@ private Q_SLOTS:
         const QString path = m_dir.filePath("round.eqs");
         w->SaveEQSettings(path);
         QVERIFY(m_answers->requests().isEmpty());
-        const QByteArray data = ReadFile(path);
+        const QByteArray data = fileContents(path);
         QCOMPARE(data, Lines(saved));
         QCOMPARE(data.count("\r\n"), 32);
 
@@ -245,7 +235,7 @@ private Q_SLOTS:
         UserMove(w->tb_r[15], 77);
         QVERIFY(m_rig->Sync());
         const QString path = m_dir.filePath("short.eqs");
-        QVERIFY(WriteFile(path, Lines(Sequence(31, -30, 2))));
+        QVERIFY(writeFile(path, Lines(Sequence(31, -30, 2))));
         const size_t mark = m_rig->Mark();
         w->LoadEQSettings(path);
         QVERIFY(m_rig->Sync());
@@ -269,7 +259,7 @@ private Q_SLOTS:
             w->EqualizerSlider(i)->setValue(-5);
         const QString path = m_dir.filePath("abc.eqs");
         QByteArray data = Lines({10, 300, -300, 20}) + "abc\r\n" + Lines(Sequence(27, 1, 1));
-        QVERIFY(WriteFile(path, data));
+        QVERIFY(writeFile(path, data));
         w->LoadEQSettings(path);
         QVERIFY(m_rig->Sync());
         QCOMPARE(m_answers->texts(), QStringList{ReadFailedText(path)});
@@ -298,7 +288,7 @@ private Q_SLOTS:
     void loadingWhileOffSendsNothing()
     {
         const QString path = m_dir.filePath("off.eqs");
-        QVERIFY(WriteFile(path, Lines(Sequence(32, -40, 3))));
+        QVERIFY(writeFile(path, Lines(Sequence(32, -40, 3))));
         const size_t mark = m_rig->Mark();
         w->LoadEQSettings(path);
         QVERIFY(m_rig->Sync());
@@ -358,7 +348,7 @@ private Q_SLOTS:
     {
         Tform_main *main = m_rig->main;
         const QString file = main->DefaultEqualizerFile;
-        QVERIFY(WriteFile(file, Lines(Sequence(32, -31, 2))));
+        QVERIFY(writeFile(file, Lines(Sequence(32, -31, 2))));
 
         // Off: the file stays unread, the controls are disabled, the player's equalizer is off.
         main->settings.Audio.EnableEqualizer = false;
@@ -418,15 +408,15 @@ private Q_SLOTS:
         QList<int> expected(kSliderCount, 0);
         expected[5] = -20;
         expected[16] = 30;
-        QCOMPARE(ReadFile(file), Lines(expected));
-        QVERIFY(ReadFile(main->ConfigFilePath).contains("EnableEqualizer=1"));
+        QCOMPARE(fileContents(file), Lines(expected));
+        QVERIFY(fileContents(main->ConfigFilePath).contains("EnableEqualizer=1"));
 
         // Off: the switch is stored as 0 and the file from before stays as it was.
         w->checkbox_enableequalizer->setChecked(false);
         w->tb_l[5]->setValue(99);
         QVERIFY(main->FormClose());
-        QCOMPARE(ReadFile(file), Lines(expected));
-        QVERIFY(ReadFile(main->ConfigFilePath).contains("EnableEqualizer=0"));
+        QCOMPARE(fileContents(file), Lines(expected));
+        QVERIFY(fileContents(main->ConfigFilePath).contains("EnableEqualizer=0"));
 
         // A default file that cannot be written: the exit asks whether to end anyway.
         w->checkbox_enableequalizer->setChecked(true);

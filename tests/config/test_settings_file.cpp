@@ -2,6 +2,7 @@
 // exactly which keys each writer touches and in which order, round trips and failures.
 
 #include "config/settings_file.h"
+#include "tools/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,19 +12,6 @@
 namespace {
 
 const SettingsDefaults kDefaults{"/opt/dak/", 420, 130};
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 Settings load(const QString &path)
 {
@@ -56,7 +44,7 @@ QStringList keysInOrder(const QString &path)
 {
     QStringList keys;
     QString section;
-    for (const QByteArray &line : contents(path).split('\n')) {
+    for (const QByteArray &line : fileContents(path).split('\n')) {
         const QString text = QString::fromUtf8(line).trimmed();
         if (text.startsWith(u'['))
             section = text.mid(1, text.size() - 2);
@@ -94,10 +82,13 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("devud3.dat");
-        put(path, "[options]\nRewindTime=0x10\nFastForwardTime=$10\nautoplayonstart=2\nrandomset=yes\nrandomsong=0\n"
-                  "INPUT_POSITION_RANGE=1000\nlibraryfolder=" + QByteArray(3000, 'f') + "\n"
-                  "[audiosettings]\nreleaseoneof=0\n[MINIINFO]\nMiniInfoTime=soon\n"
-                  "[Hotkeys]\nplay=ctrl+alt+p\nExit=\n[SystemWide]\nPlay=7\n[PassToNextProgram]\nPlay=0\n");
+        putFile(path,
+                "[options]\nRewindTime=0x10\nFastForwardTime=$10\nautoplayonstart=2\nrandomset=yes\nrandomsong=0\n"
+                "INPUT_POSITION_RANGE=1000\nlibraryfolder=" +
+                    QByteArray(3000, 'f') +
+                    "\n"
+                    "[audiosettings]\nreleaseoneof=0\n[MINIINFO]\nMiniInfoTime=soon\n"
+                    "[Hotkeys]\nplay=ctrl+alt+p\nExit=\n[SystemWide]\nPlay=7\n[PassToNextProgram]\nPlay=0\n");
         const Settings s = load(path);
         QCOMPARE(s.Options.RewindTime, 16);
         QCOMPARE(s.Options.FastForwardTime, 16);
@@ -136,10 +127,10 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath("devud3.dat");
         const QByteArray kept = "; hand-made\r\n[Screen]\r\ntop=77\r\n[Options]\r\nINPUT_POSITION_RANGE=1000\r\nfuture=1\r\n";
-        put(path, kept);
+        putFile(path, kept);
         Settings s = unusualSettings();
         QVERIFY(writeOptionsSettings(path, s).ok());
-        QVERIFY(contents(path).startsWith(kept.left(kept.indexOf("[Options]"))));  // Screen untouched
+        QVERIFY(fileContents(path).startsWith(kept.left(kept.indexOf("[Options]"))));  // Screen untouched
         QCOMPARE(keysInOrder(path),
                  QStringList({"Screen/top", "Options/INPUT_POSITION_RANGE", "Options/future", "Options/autoplayonstart",
                               "Options/autoplayonopen", "Options/randomset", "Options/randomsong",
@@ -157,7 +148,7 @@ private Q_SLOTS:
                  QStringList({"LastOpened/LastOpenedLibrarySetName", "LastOpened/LastOpenedLibrarySongTitle",
                               "AudioSettings/ReleaseOnStop", "AudioSettings/ReleaseOnPause",
                               "AudioSettings/ReleaseOnEOF", "AudioSettings/EnableEqualizer"}));
-        QVERIFY(contents(path).startsWith("; hand-made\r\n"));
+        QVERIFY(fileContents(path).startsWith("; hand-made\r\n"));
 
         QVERIFY(writeHotkeySettings(path, s.Hotkeys).ok());
         const QStringList afterHotkeys = keysInOrder(path);

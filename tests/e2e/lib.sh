@@ -37,15 +37,6 @@ app_start() {
   APP_PID=$!
 }
 
-# wait_until SECONDS COMMAND...: polls until the command succeeds.
-wait_until() {
-  local deadline=$((SECONDS + $1)); shift
-  until "$@" >/dev/null 2>&1; do
-    [ $SECONDS -ge $deadline ] && return 1
-    sleep 0.1
-  done
-}
-
 # record SECONDS FILE: what reaches the null sink, as a WAV file.
 record() {
   timeout "$1" parec -d test.monitor --file-format=wav "$2" || true
@@ -99,14 +90,22 @@ tray_menu_exit() {
   xdotool key Up Return
 }
 
-# wait_for_exit SECONDS: waits until the program has ended.
+# library_with_set SET TITLE=FILE...: a song library holding only the set SET, with these songs in this order.
+library_with_set() {
+  local set=$1; shift
+  printf '%s\r\n' "$set" >"$APP_DIR/setlib.dat"
+  printf '%s\r\n' "$@" >"$APP_DIR/$set.set"
+}
+
+# wait_for_exit SECONDS: waits until the program has ended; its exit status goes to $status.
 wait_for_exit() {
   local deadline=$((SECONDS + $1))
   while kill -0 "$APP_PID" 2>/dev/null; do
     [ $SECONDS -ge $deadline ] && return 1
     sleep 0.1
   done
-  wait "$APP_PID" 2>/dev/null || true
+  status=0
+  wait "$APP_PID" 2>/dev/null || status=$?
   APP_PID=
 }
 

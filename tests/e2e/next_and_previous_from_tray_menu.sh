@@ -9,9 +9,7 @@ conf="$APP_DIR/devud3.dat"
 music="$E2E_DIR/music"
 mkdir -p "$music"
 for n in 1 2 3; do cp "$APP_DIR/demo.mp3" "$music/song$n.mp3"; done
-printf 'Road Trip\r\n' >"$APP_DIR/setlib.dat"
-printf 'First=%s\r\nSecond=%s\r\nThird=%s\r\n' "$music/song1.mp3" "$music/song2.mp3" "$music/song3.mp3" \
-  >"$APP_DIR/Road Trip.set"
+library_with_set "Road Trip" "First=$music/song1.mp3" "Second=$music/song2.mp3" "Third=$music/song3.mp3"
 # Sequential steps (no random song), auto play on open; the first song of the set was open last time and
 # plays at start.
 printf '[Options]\r\nautoplayonstart=1\r\nautoplayonopen=1\r\nrandomsong=0\r\nrandomset=0\r\n' >"$conf"

@@ -5,18 +5,6 @@
 e2e_start
 conf="$APP_DIR/devud3.dat"
 
-# wait_for_status SECONDS: waits for the program to end; its exit status goes to $status.
-wait_for_status() {
-  local deadline=$((SECONDS + $1))
-  while kill -0 "$APP_PID" 2>/dev/null; do
-    [ $SECONDS -ge $deadline ] && return 1
-    sleep 0.1
-  done
-  status=0
-  wait "$APP_PID" 2>/dev/null || status=$?
-  APP_PID=
-}
-
 for sig in TERM INT HUP; do
   rm -f "$conf"
   printf '[Screen]\r\ntop=100\r\nleft=210\r\nwidth=420\r\nheight=300\r\nshow=1\r\nDisplayStyle=1\r\n' >"$conf"
@@ -26,7 +14,7 @@ for sig in TERM INT HUP; do
   xdotool windowmove "$(main_window_id)" 230 140
   sleep 0.5
   kill -s "$sig" "$APP_PID"
-  wait_for_status 20 || fail "SIG$sig did not end the program"
+  wait_for_exit 20 || fail "SIG$sig did not end the program"
   [ "$status" = 0 ] || { cat "$E2E_DIR/app.log"; fail "SIG$sig: exit status $status"; }
   [ "$(ini_value "$conf" Screen left)" = 230 ] || fail "SIG$sig: the window's new place was not saved"
   [ "$(ini_value "$conf" Screen DisplayStyle)" = 1 ] || fail "SIG$sig: DisplayStyle not kept"
@@ -41,7 +29,7 @@ app_start
 wait_until 20 main_window_visible || fail "twice: the stored visible window did not show"
 sleep 0.5
 kill -TERM "$APP_PID"; kill -TERM "$APP_PID" 2>/dev/null || true
-wait_for_status 5 || fail "a second signal did not end the program at once"
+wait_for_exit 5 || fail "a second signal did not end the program at once"
 echo "two signals: exit status $status"
 [ "$status" = 0 ] || [ "$status" = 143 ] || fail "two signals: exit status $status"
 [ "$(ini_value "$conf" Screen left)" = 210 ] || fail "two signals: the configuration was damaged"

@@ -33,8 +33,7 @@ for id in $(xdotool search --onlyvisible --class dak-mp3); do
 done
 wait_until 5 test "$(named_windows)" -ge 2 || fail "no box tells why the window is up ($(named_windows) windows)"
 
-trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
-_desktop_pids+=($!)
+start_tray_host
 wait_until 10 tray_icon_docked || fail "the icon did not dock in the tray that came up"
 wait_until 5 main_window_gone || fail "the main window stayed up after the tray came"
 kill -0 "$APP_PID" || fail "the program ended"

@@ -1,60 +1,16 @@
 // On a real X display with a window manager: the mini-info pops up without taking the keyboard focus from
 // the window the user types in (a window of another program).
 
-#include "app/window/form_main.h"
-#include "miniinfo/form_currenttitle.h"
-#include "tools/ScriptedAnswers.h"
-#include "private_desktop.h"
+#include "app/ui/form_main.h"
+#include "miniinfo/ui/form_currenttitle.h"
+#include "tools/key_witness.h"
+#include "tools/main_window_rig.h"
+#include "tools/private_desktop.h"
 
 #include <QApplication>
 #include <QTest>
 
-#include <X11/Xlib.h>
-
-#include <memory>
-
 namespace {
-
-// A window of "another program": its own connection to the X server.
-class Witness {
-public:
-    Witness()
-    {
-        display_ = XOpenDisplay(nullptr);
-        if (!display_)
-            return;
-        window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 100, 100, 300, 200, 0, 0, 0xffffff);
-        XStoreName(display_, window_, "keywitness");
-        XSelectInput(display_, window_, StructureNotifyMask);
-        XMapWindow(display_, window_);
-        XEvent event;
-        do
-            XNextEvent(display_, &event);
-        while (event.type != MapNotify);
-    }
-    ~Witness()
-    {
-        if (display_)
-            XCloseDisplay(display_);
-    }
-    bool ok() const { return display_ && window_; }
-    void TakeFocus()
-    {
-        XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
-        XSync(display_, False);
-    }
-    bool HasFocus()
-    {
-        Window focus = 0;
-        int revert = 0;
-        XGetInputFocus(display_, &focus, &revert);
-        return focus == window_;
-    }
-
-private:
-    Display *display_ = nullptr;
-    Window window_ = 0;
-};
 
 // Lets the window manager and the X server handle what the program asked for.
 void Settle()
@@ -70,52 +26,49 @@ class TestMiniInfoFocus : public QObject {
 private Q_SLOTS:
     void thePopupLeavesTheFocusWhereItIs()
     {
-        Shell::ScriptedAnswers answers;
-        Tform_main form;
-        form_main = &form;
+        MainWindowRig rig;
+        Tform_main &form = *rig.form;
         Tform_currenttitle popup;
         form_currenttitle = &popup;
         form.settings.MiniInfo = {true, false, 3000};
 
-        Witness witness;
-        QVERIFY(witness.ok());
-        witness.TakeFocus();
-        QTRY_VERIFY(witness.HasFocus());
+        KeyWitness witness;  // a window of another program, on a connection of its own
+        QVERIFY(witness.open(qgetenv("DISPLAY")));
+        witness.focus();
+        QTRY_VERIFY(witness.hasFocus());
 
         // On this desktop an ordinary new window does take the focus, so the check below can fail.
         QWidget ordinary;
         ordinary.resize(200, 100);
         ordinary.show();
         QVERIFY(QTest::qWaitForWindowExposed(&ordinary));
-        QTRY_VERIFY(!witness.HasFocus());
+        QTRY_VERIFY(!witness.hasFocus());
         ordinary.hide();
-        witness.TakeFocus();
-        QTRY_VERIFY(witness.HasFocus());
+        witness.focus();
+        QTRY_VERIFY(witness.hasFocus());
 
         form.ShowMiniInfo(true);
         QVERIFY(popup.isVisible());
         QVERIFY(QTest::qWaitForWindowExposed(&popup));
         Settle();
-        QVERIFY(witness.HasFocus());
+        QVERIFY(witness.hasFocus());
 
         // A second pop-up while it shows, the same.
         form.ShowMiniInfo(true);
         Settle();
-        QVERIFY(witness.HasFocus());
+        QVERIFY(witness.hasFocus());
 
         form_currenttitle = nullptr;
-        form_main = nullptr;
     }
 };
 
 int main(int argc, char **argv)
 {
     PrivateDesktop desktop;
-    if (!desktop.start()) {
-        qWarning("Xvfb did not start");
+    if (!desktop.startForApplication({.windowManager = true})) {
+        qWarning("%s", qPrintable(desktop.error()));
         return 1;
     }
-    qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     TestMiniInfoFocus test;
     return QTest::qExec(&test, argc, argv);

@@ -1,9 +1,9 @@
 // The mini-info popup and its configuration window with the main window: who pops it up and when, where
 // it goes, how long it stays, the time line, and the configuration's OK, Cancel and refused seconds.
 
-#include "app/window/form_main.h"
-#include "miniinfo/form_ConfigureMiniInfo.h"
-#include "miniinfo/form_currenttitle.h"
+#include "app/ui/form_main.h"
+#include "miniinfo/ui/form_ConfigureMiniInfo.h"
+#include "miniinfo/ui/form_currenttitle.h"
 #include "miniinfo/miniinfo_rules.h"
 #include "tools/main_window_rig.h"
 

@@ -3,17 +3,16 @@
 
 #include "tags/MP3Tag.h"
 #include "tags/tag_bytes.h"
+#include "tools/file_size_limit.h"
+#include "tools/read_only_run.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace tagbytes;
@@ -285,19 +284,15 @@ private Q_SLOTS:
 
         // A file-size limit 50 bytes above the audio: the block is written in part, then writing fails with
         // EFBIG the way a full disk fails with ENOSPC.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit small = saved;
-        small.rlim_cur = audio().size() + 50;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        FileSizeLimit limit(audio().size() + 50);
+        QVERIFY(limit.set());
         QString message;
         try {
             tag.WriteTag();
         } catch (const TagFileError &error) {
             message = error.message();
         }
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
+        QVERIFY(limit.lift());
 
         QVERIFY2(message.contains(path) && message.contains("too large"), qPrintable(message));
         QCOMPARE(tag.GetError(), message);
@@ -313,20 +308,16 @@ private Q_SLOTS:
 
         // Write and remove run in this program, started again inside a private mount namespace in which the
         // folder is a read-only bind mount; the folder stays writable for everyone else.
-        QProcess helper;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(kHelperVariable, path);
-        helper.setProcessEnvironment(env);
-        helper.start("unshare", {"-rm", "sh", "-c",
-                                 "mount --bind \"$1\" \"$1\" && mount -o remount,ro,bind \"$1\" \"$1\" && exec \"$2\"",
-                                 "sh", dir.path(), QCoreApplication::applicationFilePath()});
-        if (!helper.waitForFinished(60000) || helper.exitStatus() != QProcess::NormalExit)
+        const ReadOnlyRun helper = RunAgainOnReadOnlyFolder(dir.path(), {}, env);
+        if (!helper.finished)
             QSKIP("unshare is not available here");
-        const QString output = QString::fromLocal8Bit(helper.readAllStandardOutput());
-        if (helper.exitCode() != 0 && helper.exitCode() != 3)
-            QSKIP(qPrintable("no read-only mount possible here: " + helper.readAllStandardError()));
+        const QString output = helper.output;
+        if (helper.exitCode != 0 && helper.exitCode != 3)
+            QSKIP(qPrintable("no read-only mount possible here: " + helper.errors));
 
-        QCOMPARE(helper.exitCode(), 3);
+        QCOMPARE(helper.exitCode, 3);
         const QStringList lines = output.split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 2);  // the write's message, then the removal's
         for (const QString &line : lines)

@@ -1,9 +1,10 @@
 // The tag editor window on the offscreen platform: its controls and limits, the digits-only year box, and the
 // three results of an edit with what each does to the file.
 
-#include "tools/ScriptedAnswers.h"
+#include "tools/scripted_answers.h"
+#include "tools/dialog_hand.h"
 #include "tags/MP3Tag.h"
-#include "tags/ui/MP3TagEditor.h"
+#include "tags/ui/mp3_tag_editor.h"
 #include "tags/tag_bytes.h"
 
 #include <QApplication>
@@ -15,7 +16,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
@@ -26,16 +26,11 @@ namespace {
 // Runs EditTag on `tag` and, once its editor is showing, hands the editor to `act`, which must close it.
 uint8_t editWith(TMP3Tag &tag, const std::function<void(TMP3TagEditor &)> &act)
 {
-    QTimer hand;
-    QObject::connect(&hand, &QTimer::timeout, [&] {
-        if (auto *editor = qobject_cast<TMP3TagEditor *>(QApplication::activeModalWidget())) {
-            hand.stop();
-            act(*editor);
-            if (editor->isVisible())  // a failed check inside `act` must not leave the window waiting
-                editor->close();
-        }
+    DialogHand<TMP3TagEditor> hand([&](TMP3TagEditor *editor) {
+        act(*editor);
+        if (editor->isVisible())  // a failed check inside `act` must not leave the window waiting
+            editor->close();
     });
-    hand.start(10);
     return tag.EditTag();
 }
 

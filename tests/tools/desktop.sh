@@ -13,12 +13,20 @@ stop_desktop() {
   return 0
 }
 
-_wait_for() {  # _wait_for SECONDS COMMAND...
+# wait_until SECONDS COMMAND...: polls until the command succeeds; false when the time is up.
+wait_until() {
   local deadline=$((SECONDS + $1)); shift
   until "$@" >/dev/null 2>&1; do
     [ $SECONDS -ge $deadline ] && return 1
     sleep 0.1
   done
+}
+
+# start_tray_host: a tray host on $DISPLAY, stopped with the desktop. A test may call it to bring the tray
+# up later.
+start_tray_host() {
+  trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
+  _desktop_pids+=($!)
 }
 
 start_desktop() {
@@ -35,11 +43,8 @@ start_desktop() {
   done
   export DISPLAY=":$(tr -dc '0-9' <"$numfile")"
   rm -f "$numfile"
-  _wait_for 20 xdpyinfo || { echo "desktop: Xvfb did not start" >&2; return 1; }
-  if [ "${DAK_DESKTOP_NO_TRAY:-0}" != 1 ]; then
-    trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
-    _desktop_pids+=($!)
-  fi
+  wait_until 20 xdpyinfo || { echo "desktop: Xvfb did not start" >&2; return 1; }
+  [ "${DAK_DESKTOP_NO_TRAY:-0}" = 1 ] || start_tray_host
 
   # A session bus of our own, started before the sound server: PulseAudio claims its name on the session bus
   # and a second one on the same bus would not start. Desktop services (media controls, notifications) are
@@ -63,7 +68,7 @@ start_desktop() {
     --load="module-null-sink sink_name=test" --load=module-native-protocol-unix >/dev/null 2>&1 &
   _desktop_pids+=($!)
   export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
-  _wait_for 20 pactl info || { echo "desktop: PulseAudio did not start" >&2; return 1; }
+  wait_until 20 pactl info || { echo "desktop: PulseAudio did not start" >&2; return 1; }
   pactl set-default-sink test
 
   trap stop_desktop EXIT

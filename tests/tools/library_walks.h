@@ -8,7 +8,7 @@
 // Every walk goes over every node and every entry: titles are compared with the node texts and captions
 // exactly (case-sensitive).
 
-#include "playback/tree_state.h"
+#include "playback/ui/tree_state.h"
 
 #include <QString>
 

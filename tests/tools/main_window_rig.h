@@ -4,8 +4,8 @@
 // before the window is made (its player's start may already report) and outlive it; form_main is cleared
 // when the window goes.
 
-#include "app/window/form_main.h"
-#include "tools/ScriptedAnswers.h"
+#include "app/ui/form_main.h"
+#include "tools/scripted_answers.h"
 
 struct MainWindowRig {
     MainWindowRig() : form(new Tform_main) { form_main = form; }

@@ -4,7 +4,7 @@
 // noticed on selection.
 
 #include "widgets/DirTree.h"
-#include "widgets/FileListBox.h"
+#include "widgets/file_list_box.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>

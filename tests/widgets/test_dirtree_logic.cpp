@@ -1,10 +1,10 @@
 // The directory tree's logic without a window: which folders are shown, which drive holds a path, how path
 // components are matched, how the mount table becomes drives, which folders are shared, and file masks.
 
-#include "widgets/DirPaths.h"
-#include "widgets/FileListBox.h"
-#include "widgets/MountTable.h"
-#include "widgets/SharedFolders.h"
+#include "widgets/dir_paths.h"
+#include "widgets/file_list_box.h"
+#include "widgets/mount_table.h"
+#include "widgets/shared_folders.h"
 
 #include <QTest>
 

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <sys/resource.h>
@@ -126,82 +127,83 @@ int MpegDecoder::read_format()
     return XA_SUCCESS;
 }
 
-// Reads a file through a buffer of its own: libmpg123 asks for each frame header and body separately, and a
-// system call per request costs as much as a good share of the decoding.
-struct BufferedFile {
-    static constexpr size_t kSize = 64 * 1024;
-    int fd = -1;
-    std::vector<uint8_t> data = std::vector<uint8_t>(kSize);
-    size_t pos = 0;     // the next byte handed out, within data
-    size_t fill = 0;    // the bytes in data
-    off_t end_at = 0;   // the file offset just past data (where fd stands)
-
+// A file read through a buffer. The decoder asks for a few bytes at a time (four for a frame header, one at a
+// time while it searches for the next header in damaged data); each such read from the buffer costs no system
+// call. Seeks inside what the buffer holds move in the buffer; any other seek empties it.
+class BufferedFile {
+public:
+    BufferedFile() = default;
+    BufferedFile(const BufferedFile &) = delete;
+    BufferedFile &operator=(const BufferedFile &) = delete;
     ~BufferedFile()
     {
-        if (fd >= 0)
-            ::close(fd);
+        if (fd_ >= 0)
+            ::close(fd_);
     }
 
-    ssize_t raw_read(void *to, size_t size)
+    bool open(const std::string &path)
     {
-        ssize_t n;
-        do
-            n = ::read(fd, to, size);
-        while (n < 0 && errno == EINTR);
-        if (n > 0)
-            end_at += n;
-        return n;
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        return fd_ >= 0;
     }
 
-    ssize_t read(void *to, size_t size)
+    // Up to `size` bytes: fewer only at the end of the file or on an error after some were read.
+    ssize_t read(void *buffer, size_t size)
     {
-        auto *out = static_cast<uint8_t *>(to);
+        auto *out = static_cast<unsigned char *>(buffer);
         size_t done = 0;
         while (done < size) {
-            if (pos < fill) {
-                const size_t n = std::min(size - done, fill - pos);
-                std::memcpy(out + done, data.data() + pos, n);
-                pos += n;
+            if (pos_ < len_) {
+                const size_t n = std::min(size - done, len_ - pos_);
+                std::memcpy(out + done, buf_.get() + pos_, n);
+                pos_ += n;
                 done += n;
                 continue;
             }
-            if (size - done >= kSize) {  // a large request goes straight to the file
-                const ssize_t n = raw_read(out + done, size - done);
-                if (n <= 0)
-                    return done > 0 ? static_cast<ssize_t>(done) : n;
-                done += static_cast<size_t>(n);
-                continue;
-            }
-            pos = fill = 0;
-            const ssize_t n = raw_read(data.data(), kSize);
+            const bool direct = size - done >= kBufferBytes;
+            if (!direct && !buf_)
+                buf_ = std::make_unique_for_overwrite<unsigned char[]>(kBufferBytes);
+            if (!direct)
+                start_ = ::lseek(fd_, 0, SEEK_CUR);
+            pos_ = len_ = 0;
+            ssize_t n;
+            do
+                n = direct ? ::read(fd_, out + done, size - done) : ::read(fd_, buf_.get(), kBufferBytes);
+            while (n < 0 && errno == EINTR);
             if (n <= 0)
                 return done > 0 ? static_cast<ssize_t>(done) : n;
-            fill = static_cast<size_t>(n);
+            if (direct)
+                done += static_cast<size_t>(n);
+            else
+                len_ = static_cast<size_t>(n);
         }
         return static_cast<ssize_t>(done);
     }
 
     off_t seek(off_t offset, int whence)
     {
-        const off_t here = end_at - static_cast<off_t>(fill - pos);
-        off_t target = -1;
-        if (whence == SEEK_SET)
-            target = offset;
-        else if (whence == SEEK_CUR)
-            target = here + offset;
-        if (target >= 0 && target >= end_at - static_cast<off_t>(fill) && target <= end_at) {
-            pos = static_cast<size_t>(target - (end_at - static_cast<off_t>(fill)));
-            return target;
+        if (len_ > 0 && start_ >= 0 && whence != SEEK_END) {
+            const off_t target = whence == SEEK_SET ? offset : start_ + static_cast<off_t>(pos_) + offset;
+            if (target >= start_ && target <= start_ + static_cast<off_t>(len_)) {
+                pos_ = static_cast<size_t>(target - start_);
+                return target;
+            }
+            if (whence == SEEK_CUR) {
+                offset = target;
+                whence = SEEK_SET;
+            }
         }
-        const off_t r = whence == SEEK_END ? ::lseek(fd, offset, SEEK_END)
-                        : target >= 0      ? ::lseek(fd, target, SEEK_SET)
-                                           : off_t(-1);
-        if (r < 0)
-            return r;
-        pos = fill = 0;
-        end_at = r;
-        return r;
+        pos_ = len_ = 0;
+        return ::lseek(fd_, offset, whence);
     }
+
+private:
+    static constexpr size_t kBufferBytes = 16 * 1024;
+    int fd_ = -1;
+    std::unique_ptr<unsigned char[]> buf_;
+    size_t pos_ = 0;  // next byte to hand out
+    size_t len_ = 0;  // bytes the buffer holds
+    off_t start_ = -1;  // where in the file the buffer's first byte is
 };
 
 // The file as the playing handle reads it. A seek may be given a budget of reads: a seek that lands in a long
@@ -252,8 +254,7 @@ void scan_file(const std::shared_ptr<MpegDecoder::Scan> &scan, const std::string
     int err = MPG123_OK;
     ScanReader reader;
     reader.scan = scan;
-    reader.file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    mpg123_handle *mh = reader.file.fd >= 0 ? mpg123_new(nullptr, &err) : nullptr;
+    mpg123_handle *mh = reader.file.open(path) ? mpg123_new(nullptr, &err) : nullptr;
     int64_t length = -1;
     std::vector<off_t> index;
     off_t step = 0;
@@ -327,8 +328,7 @@ int MpegDecoder::open_file(const std::string &path, int quality, std::function<v
         if (!new_handle(q))
             return XA_ERROR_OUT_OF_MEMORY;
         reader_ = std::make_shared<FileReader>();
-        reader_->file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (reader_->file.fd < 0 || mpg123_replace_reader_handle(mh_, file_read, file_seek, nullptr) != MPG123_OK ||
+        if (!reader_->file.open(path) || mpg123_replace_reader_handle(mh_, file_read, file_seek, nullptr) != MPG123_OK ||
             mpg123_open_handle(mh_, reader_.get()) != MPG123_OK)
             return XA_ERROR_INPUT_CANNOT_READ;
         if (read_format() == XA_SUCCESS) {

@@ -2,9 +2,10 @@
 // later claim hands its command line to the instance (files made absolute, switches and URLs untouched), a
 // lock left by a program that died is taken over, and the configuration lock keeps a second holder out.
 
-#include "app/instance/SingleInstance.h"
+#include "app/instance/single_instance.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -104,6 +105,30 @@ private Q_SLOTS:
         QVERIFY(!b.LockConfiguration(config));
         // A folder where no lock can be made stops nobody (nothing can be saved there either).
         QVERIFY(b.LockConfiguration(QStringLiteral("/proc/no-such-folder/devud3.dat")));
+    }
+
+    // One display however it is written (screen number, "unix:" prefix) is one instance; another display or
+    // host is another; whatever the display's name holds, the socket stays in its folder.
+    void oneSocketPerDisplay()
+    {
+        const QByteArray saved = qgetenv("DISPLAY");
+        const auto pathFor = [](const char *display) {
+            qputenv("DISPLAY", display);
+            return instance::SocketPath();
+        };
+        const QString zero = pathFor(":0");
+        QCOMPARE(pathFor(":0.0"), zero);
+        QCOMPARE(pathFor("unix:0.1"), zero);
+        QCOMPARE(pathFor(":10.0"), pathFor(":10"));
+        QVERIFY(pathFor(":1.0") != pathFor(":10"));
+        QVERIFY(pathFor(":1") != zero);
+        QVERIFY(pathFor("otherhost:0") != zero);
+        QVERIFY(pathFor(".0") != zero);
+        const QString odd = pathFor("../../etc/x y:0.0");
+        QCOMPARE(QFileInfo(odd).absolutePath(), QFileInfo(zero).absolutePath());
+        QVERIFY(!QFileInfo(odd).fileName().contains(u' '));
+        QVERIFY(odd != zero);
+        qputenv("DISPLAY", saved);
     }
 };
 

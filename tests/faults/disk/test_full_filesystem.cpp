@@ -7,12 +7,13 @@
 
 #include "audio/eqs_file.h"
 #include "config/settings_file.h"
-#include "library/import/FolderImport.h"
-#include "library/store/LibraryStore.h"
-#include "library/store/LibraryText.h"
-#include "tools/ScriptedAnswers.h"
-#include "tags/Id3v1.h"
+#include "library/import/folder_import.h"
+#include "library/store/library_store.h"
+#include "library/store/library_text.h"
+#include "tools/scripted_answers.h"
+#include "tags/id3v1.h"
 #include "tags/MP3Tag.h"
+#include "tools/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,25 +23,13 @@
 
 namespace {
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
 // Every file of a folder (hidden ones too) with its contents.
 QMap<QString, QByteArray> snapshot(const QString &folder)
 {
     QMap<QString, QByteArray> files;
     const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
     for (const QString &name : names)
-        files.insert(name, contents(folder + u'/' + name));
+        files.insert(name, fileContents(folder + u'/' + name));
     return files;
 }
 
@@ -53,9 +42,9 @@ class TestFullFilesystem : public QObject {
     // A mounted tmpfs holding the library "Rock" (two songs) and "Jazz" (one song).
     static void putLibrary(const SmallMount &m)
     {
-        QVERIFY(put(m.filePath(QStringLiteral("setlib.dat")), "Rock\r\nJazz\r\n"));
-        QVERIFY(put(m.filePath(QStringLiteral("Rock.set")), "One=/music/one.mp3\r\nTwo=/music/two.mp3\r\n"));
-        QVERIFY(put(m.filePath(QStringLiteral("Jazz.set")), "Blue=/music/blue.mp3\r\n"));
+        QVERIFY(writeFile(m.filePath(QStringLiteral("setlib.dat")), "Rock\r\nJazz\r\n"));
+        QVERIFY(writeFile(m.filePath(QStringLiteral("Rock.set")), "One=/music/one.mp3\r\nTwo=/music/two.mp3\r\n"));
+        QVERIFY(writeFile(m.filePath(QStringLiteral("Jazz.set")), "Blue=/music/blue.mp3\r\n"));
     }
 
     enum class Fault { Full, ReadOnly };
@@ -121,8 +110,8 @@ private Q_SLOTS:
         QVERIFY(music.isValid());
         QVERIFY(QDir().mkpath(music.filePath(QStringLiteral("Rock"))) && QDir().mkpath(music.filePath(QStringLiteral("Soul"))));
         for (int i = 0; i < 30; ++i)
-            QVERIFY(put(music.filePath(QStringLiteral("Soul/song number %1.mp3").arg(i)), "x"));
-        QVERIFY(put(music.filePath(QStringLiteral("Rock/three.mp3")), "x"));
+            QVERIFY(writeFile(music.filePath(QStringLiteral("Soul/song number %1.mp3").arg(i)), "x"));
+        QVERIFY(writeFile(music.filePath(QStringLiteral("Rock/three.mp3")), "x"));
         SmallMount m;
         QVERIFY(m.ok());
         putLibrary(m);
@@ -177,7 +166,7 @@ private Q_SLOTS:
         QByteArray audio(8192, '\0');
         for (qsizetype i = 0; i < audio.size(); ++i)
             audio[i] = char(i * 7);
-        QVERIFY(put(path, audio));
+        QVERIFY(writeFile(path, audio));
         QVERIFY(apply(m, Fault(fault)));
         const QMap<QString, QByteArray> before = snapshot(m.path());
 

@@ -7,10 +7,10 @@
 
 #include "write_plan.h"
 
-#include "library/store/LibraryStore.h"
-#include "library/store/LibraryText.h"
+#include "library/store/library_store.h"
+#include "library/store/library_text.h"
 #include "platform/profile/profile_file.h"
-#include "platform/shell/Shell.h"
+#include "platform/shell/shell.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -6,8 +6,9 @@
 
 #include "write_plan.h"
 
-#include "library/store/LibraryText.h"
+#include "library/store/library_text.h"
 #include "platform/profile/ini_document.h"
+#include "tools/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,18 +23,6 @@
 namespace {
 
 constexpr int kRounds = 30;
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 int leftoverTemporaryFiles(const QString &folder)
 {
@@ -93,15 +82,16 @@ private Q_SLOTS:
         const QByteArray libraryBytes = EncodeLibraryText({QStringLiteral("Other"), QStringLiteral("Big")});
         const QByteArray otherBytes = EncodeLibraryText({QStringLiteral("One=/music/one.mp3")});
         const QStringList initial = faultplan::initialSongs();
-        QVERIFY(put(library, libraryBytes) && put(other, otherBytes) && put(big, EncodeLibraryText(initial)));
+        QVERIFY(writeFile(library, libraryBytes) && writeFile(other, otherBytes) &&
+                writeFile(big, EncodeLibraryText(initial)));
 
         qsizetype lastAdded = 0;
         for (int round = 0; round < kRounds; ++round) {
             QString why;
             QVERIFY2(runAndKill(QStringLiteral("library"), dir.path(), why), qPrintable(why));
-            QCOMPARE(contents(library), libraryBytes);
-            QCOMPARE(contents(other), otherBytes);
-            const QByteArray bytes = contents(big);
+            QCOMPARE(fileContents(library), libraryBytes);
+            QCOMPARE(fileContents(other), otherBytes);
+            const QByteArray bytes = fileContents(big);
             const QStringList lines = SplitLibraryText(bytes);
             // Whole: every line complete, each with its line end.
             QCOMPARE(bytes, EncodeLibraryText(lines));
@@ -129,13 +119,13 @@ private Q_SLOTS:
             "[LastOpened]\r\nLastOpenedLibrarySetName=Rock\r\nLastOpenedLibrarySongTitle=First\r\n");
         for (int i = 0; i < 400; ++i)
             QVERIFY(original.setValue(u"Padding", QStringLiteral("key%1").arg(i), QString(200, u'p')).isEmpty());
-        QVERIFY(put(path, original.toBytes()));
+        QVERIFY(writeFile(path, original.toBytes()));
 
         int lastCounter = -1;
         for (int round = 0; round < kRounds; ++round) {
             QString why;
             QVERIFY2(runAndKill(QStringLiteral("config"), path, why), qPrintable(why));
-            const QByteArray bytes = contents(path);
+            const QByteArray bytes = fileContents(path);
             QVERIFY(bytes.endsWith("\r\n"));
             const IniDocument doc = IniDocument::fromBytes(bytes);
             QCOMPARE(doc.toBytes(), bytes);

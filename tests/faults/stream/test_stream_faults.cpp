@@ -2,7 +2,7 @@
 // a radio stream: the engine reports a Nack or an end of file, keeps answering while the transfer hangs, and
 // the calling thread is never held up by it: commands return at once and its own timers keep running.
 
-#include "platform/decoder/player_probe.h"
+#include "tools/engine_driver.h"
 #include "tools/fixtures.h"
 #include "tools/httpserver.h"
 
@@ -28,12 +28,12 @@ class TestStreamFaults : public QObject {
     TestHttpServer server_;
     QByteArray song_;
 
-    static void shortTimeouts(PlayerProbe &p)
+    static void shortTimeouts(EngineDriver &p)
     {
-        control_message_send_SI(p.player, XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "http.stall_timeout_ms", 1000);
-        control_message_send_SI(p.player, XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "http.connect_timeout_ms", 2000);
+        control_message_send_SI(p.player(), XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "http.stall_timeout_ms", 1000);
+        control_message_send_SI(p.player(), XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "http.connect_timeout_ms", 2000);
     }
-    static bool answers(PlayerProbe &p)
+    static bool answers(EngineDriver &p)
     {
         const size_t mark = p.messages.size();
         p.send(XA_MSG_COMMAND_PING, 9);
@@ -41,7 +41,7 @@ class TestStreamFaults : public QObject {
     }
     // Opens the url and, if it opened, plays it to the test output. Returns how it ended: "nack", "eof" or
     // "hung".
-    static QString openAndPlay(PlayerProbe &p, const QString &url)
+    static QString openAndPlay(EngineDriver &p, const QString &url)
     {
         const size_t mark = p.messages.size();
         p.send(XA_MSG_COMMAND_OUTPUT_OPEN, QStringLiteral("test"));
@@ -76,7 +76,7 @@ private Q_SLOTS:
         HttpResponse r = HttpResponse::ok(song_);
         r.stallAfter = 0;  // headers, then nothing
         server_.setRoute(QStringLiteral("/stall-at-once"), r);
-        PlayerProbe p;
+        EngineDriver p;
         shortTimeouts(p);
         QCOMPARE(openAndPlay(p, server_.url(QStringLiteral("/stall-at-once"))), QStringLiteral("nack"));
         QCOMPARE(int(p.last(XA_MSG_NOTIFY_NACK)->s16(6)), int(XA_ERROR_NETWORK_TIMEOUT));
@@ -100,7 +100,7 @@ private Q_SLOTS:
         r.closeAfter = closeAfter;
         const QString path = QStringLiteral("/close-%1-%2").arg(length).arg(closeAfter);
         server_.setRoute(path, r);
-        PlayerProbe p;
+        EngineDriver p;
         shortTimeouts(p);
         const QString end = openAndPlay(p, server_.url(path));
         QVERIFY2(end != u"hung", "neither a Nack nor an end of file");
@@ -113,7 +113,7 @@ private Q_SLOTS:
         QByteArray body = song_.left(40000);
         body += HttpResponse::garbageBytes(60000, 11).body;
         server_.setRoute(QStringLiteral("/garbage-tail"), HttpResponse::ok(body));
-        PlayerProbe p;
+        EngineDriver p;
         shortTimeouts(p);
         QCOMPARE(openAndPlay(p, server_.url(QStringLiteral("/garbage-tail"))), QStringLiteral("eof"));
         QVERIFY(p.last(XA_MSG_NOTIFY_INPUT_TIMECODE) != nullptr);
@@ -128,9 +128,9 @@ private Q_SLOTS:
         r.repeatBody = true;
         r.stallAfter = 30000;
         server_.setRoute(QStringLiteral("/radio"), r);
-        PlayerProbe p;
+        EngineDriver p;
         // The stall outlasts everything below: only the commands end it.
-        control_message_send_SI(p.player, XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "http.stall_timeout_ms", 600000);
+        control_message_send_SI(p.player(), XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "http.stall_timeout_ms", 600000);
         QVERIFY(p.open(server_.url(QStringLiteral("/radio"))));
         size_t mark = p.messages.size();
         p.send(XA_MSG_COMMAND_OUTPUT_OPEN, QStringLiteral("test"));
@@ -149,9 +149,9 @@ private Q_SLOTS:
                                 XA_MSG_COMMAND_STOP, XA_MSG_COMMAND_PLAY};
         for (const int code : commands) {
             if (code == XA_MSG_COMMAND_INPUT_SEEK)
-                QCOMPARE(control_message_send_II(p.player, code, 1, 2), int(XA_SUCCESS));
+                QCOMPARE(control_message_send_II(p.player(), code, 1, 2), int(XA_SUCCESS));
             else
-                QCOMPARE(control_message_send_N(p.player, code), int(XA_SUCCESS));
+                QCOMPARE(control_message_send_N(p.player(), code), int(XA_SUCCESS));
         }
         for (const int code : commands)
             QVERIFY2(p.waitReply(code, 5000, mark) >= 0, qPrintable(QString::number(code)));

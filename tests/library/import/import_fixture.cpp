@@ -1,7 +1,8 @@
 #include "import_fixture.h"
 
-#include "library/import/FolderImport.h"
-#include "library/import/FolderSearch.h"
+#include "library/import/folder_import.h"
+#include "library/import/folder_search.h"
+#include "tools/files.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -12,23 +13,9 @@
 
 namespace importtest {
 
-void put(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        QFAIL(qPrintable("cannot write the fixture file " + path));
-}
-
 void touch(const QString &root, const QString &relative, const QByteArray &bytes)
 {
-    put(root + u'/' + relative, bytes);
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    putFile(root + u'/' + relative, bytes);
 }
 
 QMap<QString, QByteArray> snapshot(const QString &folder)
@@ -37,7 +24,7 @@ QMap<QString, QByteArray> snapshot(const QString &folder)
     const QFileInfoList entries =
         QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QFileInfo &entry : entries)
-        files.insert(entry.fileName(), entry.isDir() ? QByteArray("<folder>") : contents(entry.filePath()));
+        files.insert(entry.fileName(), entry.isDir() ? QByteArray("<folder>") : fileOrMissing(entry.filePath()));
     return files;
 }
 

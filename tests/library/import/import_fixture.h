@@ -2,7 +2,7 @@
 // Folders for the import tests: a music tree of small files, library folders to import into, and a reference
 // import that runs the library store's own operations one file at a time.
 
-#include "library/store/LibraryStore.h"
+#include "library/store/library_store.h"
 
 #include <QByteArray>
 #include <QMap>
@@ -13,8 +13,6 @@ namespace importtest {
 
 // Creates the file (and its folders) below root with a few bytes in it.
 void touch(const QString &root, const QString &relative, const QByteArray &bytes = "ID3");
-void put(const QString &path, const QByteArray &bytes);
-QByteArray contents(const QString &path);  // "<missing>" when there is no such file
 
 // Every entry of a folder (hidden ones included) with its contents; a folder's entry is "<folder>".
 QMap<QString, QByteArray> snapshot(const QString &folder);

@@ -3,8 +3,8 @@
 
 #include "import_fixture.h"
 
-#include "library/import/FolderImport.h"
-#include "library/import/FolderSearch.h"
+#include "library/import/folder_import.h"
+#include "library/import/folder_search.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -5,21 +5,19 @@
 // mount namespace in which the library folder is a read-only bind mount.
 
 #include "import_fixture.h"
+#include "tools/files.h"
 
-#include "library/import/FolderImport.h"
-#include "tools/ScriptedAnswers.h"
+#include "library/import/folder_import.h"
+#include "tools/scripted_answers.h"
+#include "tools/file_size_limit.h"
+#include "tools/read_only_run.h"
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <cstdio>
-#include <sys/resource.h>
 
-using importtest::contents;
-using importtest::put;
 using importtest::snapshot;
 using importtest::touch;
 
@@ -55,17 +53,13 @@ private:
     // Runs the child in a namespace where `folder` is mounted read-only; empty when that is not possible.
     QString runReadOnly(const QString &how, const QString &folder, const QString &music, int &exitCode)
     {
-        QProcess helper;
-        helper.start("unshare", {"-rm", "sh", "-c",
-                                 "mount --bind \"$1\" \"$1\" && mount -o remount,ro,bind \"$1\" \"$1\" && "
-                                 "exec \"$2\" " + QString(kChildSwitch) + " \"$3\" \"$1\" \"$4\"",
-                                 "sh", folder, QCoreApplication::applicationFilePath(), how, music});
-        if (!helper.waitForFinished(60000) || helper.exitStatus() != QProcess::NormalExit)
+        const ReadOnlyRun helper = RunAgainOnReadOnlyFolder(folder, {kChildSwitch, how, folder, music});
+        if (!helper.finished)
             return {};
-        exitCode = helper.exitCode();
+        exitCode = helper.exitCode;
         if (exitCode != 0 && exitCode != 3)
             return {};
-        return QString::fromLocal8Bit(helper.readAllStandardOutput());
+        return helper.output;
     }
 
 private Q_SLOTS:
@@ -76,8 +70,8 @@ private Q_SLOTS:
         touch(music.path(), "B/y.mp3");
         const QByteArray setList = "A\r\n";
         const QByteArray songs = "old=/old.mp3\r\n";
-        put(library.path() + "/setlib.dat", setList);
-        put(library.path() + "/A.set", songs);
+        putFile(library.path() + "/setlib.dat", setList);
+        putFile(library.path() + "/A.set", songs);
         const auto before = snapshot(library.path());
 
         int batchedCode = 0;
@@ -95,8 +89,8 @@ private Q_SLOTS:
         int oneByOneCode = 0;
         const QString oneByOne = runReadOnly("one-by-one", library.path(), music.path(), oneByOneCode);
         QCOMPARE(batched, oneByOne);
-        QCOMPARE(contents(library.path() + "/A.set"), songs);
-        QCOMPARE(contents(library.path() + "/setlib.dat"), setList);
+        QCOMPARE(fileOrMissing(library.path() + "/A.set"), songs);
+        QCOMPARE(fileOrMissing(library.path() + "/setlib.dat"), setList);
     }
 
     void fileSystemFillsUp()
@@ -107,9 +101,9 @@ private Q_SLOTS:
             touch(music.path(), QString("B/a long file name for song number %1.mp3").arg(i));
         touch(music.path(), "C/c.mp3");
         const QByteArray bSongs = "first=/b/first.mp3\r\nsecond=/b/second.mp3\r\n";
-        put(library.path() + "/setlib.dat", "A\r\nB\r\n");
-        put(library.path() + "/A.set", "old=/old.mp3\r\n");
-        put(library.path() + "/B.set", bSongs);
+        putFile(library.path() + "/setlib.dat", "A\r\nB\r\n");
+        putFile(library.path() + "/A.set", "old=/old.mp3\r\n");
+        putFile(library.path() + "/B.set", bSongs);
 
         Shell::ScriptedAnswers answers;
         LibraryStore store;
@@ -117,14 +111,10 @@ private Q_SLOTS:
         QStringList found;
 
         // A file-size limit makes write() fail with EFBIG the way a full disk fails with ENOSPC.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit small = saved;
-        small.rlim_cur = 512;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        FileSizeLimit limit(512);
+        QVERIFY(limit.set());
         const import::FolderImportResult result = import::ImportFolder(store, music.path(), true, found);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
+        QVERIFY(limit.lift());
 
         QCOMPARE(result.end, import::ImportEnd::Failed);
         QCOMPARE(answers.texts().size(), 1);
@@ -133,9 +123,10 @@ private Q_SLOTS:
                  qPrintable(message));
         // B's songs that were on disk are all there; A took its new song; the library is readable as a whole
         // and lists no set whose file is half written.
-        QCOMPARE(contents(library.path() + "/B.set"), bSongs);
-        QCOMPARE(contents(library.path() + "/A.set"), "old=/old.mp3\r\nnew=" + music.path().toUtf8() + "/A/new.mp3\r\n");
-        QCOMPARE(contents(library.path() + "/setlib.dat"), QByteArray("A\r\nB\r\n"));
+        QCOMPARE(fileOrMissing(library.path() + "/B.set"), bSongs);
+        QCOMPARE(fileOrMissing(library.path() + "/A.set"),
+                 "old=/old.mp3\r\nnew=" + music.path().toUtf8() + "/A/new.mp3\r\n");
+        QCOMPARE(fileOrMissing(library.path() + "/setlib.dat"), QByteArray("A\r\nB\r\n"));
         QCOMPARE(snapshot(library.path()).keys(), (QStringList{"A.set", "B.set", "setlib.dat"}));
         // The working copy shows the files as they are.
         QCOMPARE(store.setNames(), (QStringList{"A", "B"}));

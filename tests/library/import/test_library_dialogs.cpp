@@ -1,12 +1,13 @@
 // The new-set and library-folder dialogs through the real windows (offscreen), with the folder browser and
 // the message boxes answered by a script.
 
-#include "app/window/AppWindows.h"
-#include "app/window/form_main.h"
-#include "library/LibraryViews.h"
-#include "library/form_libraryfolder.h"
-#include "library/form_newset.h"
-#include "tools/ScriptedAnswers.h"
+#include "app/ui/app_windows.h"
+#include "app/ui/form_main.h"
+#include "library/ui/library_views.h"
+#include "library/ui/form_libraryfolder.h"
+#include "library/ui/form_newset.h"
+#include "tools/scripted_answers.h"
+#include "tools/files.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -21,19 +22,6 @@
 #include <memory>
 
 namespace {
-
-QByteArray Contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void Put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 void Type(QLineEdit *edit, const QString &text, Qt::Key key)
 {
@@ -70,7 +58,7 @@ private Q_SLOTS:
 
     void newSetInsertedFromTheTree()
     {
-        Put(Library("setlib.dat"), "Rock\r\nPop\r\nBlues\r\n");
+        putFile(Library("setlib.dat"), "Rock\r\nPop\r\nBlues\r\n");
         // The tree asks for the dialog for the second set.
         Q_EMIT form_main->NewSetDialogRequested(1);
         QVERIFY(form_newset->isVisible());
@@ -81,9 +69,11 @@ private Q_SLOTS:
 
         Type(form_newset->edit_newset, "Jazz", Qt::Key_Return);
         QVERIFY(!form_newset->isVisible());
-        QCOMPARE(Contents(Library("setlib.dat")), QByteArray("Rock\r\nJazz\r\nPop\r\nBlues\r\n"));
-        QCOMPARE(Contents(Library("Jazz.set")),
-                 QByteArray("Songs here [You can safely delete this item]=Songs here [You can safely delete this item].mp3\r\n"));
+        QCOMPARE(fileOrMissing(Library("setlib.dat")), QByteArray("Rock\r\nJazz\r\nPop\r\nBlues\r\n"));
+        QCOMPARE(
+            fileOrMissing(Library("Jazz.set")),
+            QByteArray(
+                "Songs here [You can safely delete this item]=Songs here [You can safely delete this item].mp3\r\n"));
         QTreeWidgetItem *jazz = form_main->treeview_songlibrary->topLevelItem(1);
         QVERIFY(jazz != nullptr);
         QCOMPARE(jazz->text(0), QString("Jazz"));
@@ -92,11 +82,11 @@ private Q_SLOTS:
 
     void cancelledInsertThenAppend()
     {
-        Put(Library("setlib.dat"), "Rock\r\n");
+        putFile(Library("setlib.dat"), "Rock\r\n");
         form_newset->OpenInsert(0);
         Type(form_newset->edit_newset, "Never", Qt::Key_Escape);
         QVERIFY(!form_newset->isVisible());
-        QCOMPARE(Contents(Library("setlib.dat")), QByteArray("Rock\r\n"));
+        QCOMPARE(fileOrMissing(Library("setlib.dat")), QByteArray("Rock\r\n"));
 
         // From the library manager: appended, without a placeholder, so without a set file yet.
         form_newset->OpenAppend();
@@ -104,7 +94,7 @@ private Q_SLOTS:
         QVERIFY(form_newset->edit_newset->text().isEmpty());
         QTest::keyClicks(form_newset->edit_newset, "Soul");
         form_newset->button_ok->click();
-        QCOMPARE(Contents(Library("setlib.dat")), QByteArray("Rock\r\nSoul\r\n"));
+        QCOMPARE(fileOrMissing(Library("setlib.dat")), QByteArray("Rock\r\nSoul\r\n"));
         QVERIFY(!QFile::exists(Library("Soul.set")));
         QVERIFY(m_answers->texts().isEmpty());
     }
@@ -123,7 +113,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         QFETCH(QString, reason);
-        Put(Library("setlib.dat"), "Rock\r\n");
+        putFile(Library("setlib.dat"), "Rock\r\n");
         const QStringList before = QDir(m_library->path()).entryList(QDir::Files | QDir::Hidden);
         for (const bool insert : {true, false}) {
             m_answers->clear();
@@ -135,7 +125,7 @@ private Q_SLOTS:
             QCOMPARE(m_answers->texts(), QStringList{"Couldn't use \"" + name + "\" as the name of a set.\r" + reason});
             QVERIFY(form_newset->isVisible());  // open for another try, with the text
             QCOMPARE(form_newset->edit_newset->text(), name);
-            QCOMPARE(Contents(Library("setlib.dat")), QByteArray("Rock\r\n"));
+            QCOMPARE(fileOrMissing(Library("setlib.dat")), QByteArray("Rock\r\n"));
             QCOMPARE(QDir(m_library->path()).entryList(QDir::Files | QDir::Hidden), before);
             form_newset->button_cancel->click();
             QVERIFY(!form_newset->isVisible());
@@ -179,7 +169,7 @@ private Q_SLOTS:
         QCOMPARE(form_main->settings.Options.libraryfolder, m_library->path());
         form_newset->OpenAppend();
         Type(form_newset->edit_newset, "First", Qt::Key_Return);
-        QCOMPARE(Contents(Library("setlib.dat")), QByteArray("First\r\n"));
+        QCOMPARE(fileOrMissing(Library("setlib.dat")), QByteArray("First\r\n"));
     }
 };
 

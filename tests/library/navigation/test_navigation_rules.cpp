@@ -2,8 +2,8 @@
 // values worked out by hand, and the steps through a set: wrap-around at both ends, repeated titles, titles
 // that differ in case, titles not in the set, empty sets and lines without "=".
 
-#include "library/RandomDraw.h"
-#include "library/SongSteps.h"
+#include "library/random_draw.h"
+#include "library/song_steps.h"
 
 #include <QTest>
 

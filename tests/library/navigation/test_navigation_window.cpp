@@ -3,10 +3,10 @@
 // buttons. What was opened is read from the labels OpenMP3 sets (file name, set, title); the player gets
 // paths that do not exist, which it reports later and which changes nothing here.
 
-#include "app/window/form_main.h"
-#include "library/RandomDraw.h"
-#include "playback/NowPlaying.h"
-#include "tools/ScriptedAnswers.h"
+#include "app/ui/form_main.h"
+#include "library/random_draw.h"
+#include "playback/now_playing.h"
+#include "tools/scripted_answers.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,8 +1,8 @@
 #pragma once
 // A library folder in a temporary directory, with a store bound to it and the user's answers scripted.
 
-#include "library/store/LibraryStore.h"
-#include "tools/ScriptedAnswers.h"
+#include "library/store/library_store.h"
+#include "tools/scripted_answers.h"
 
 #include <QByteArray>
 #include <QString>

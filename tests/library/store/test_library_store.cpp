@@ -3,7 +3,8 @@
 
 #include "library_fixture.h"
 
-#include "library/store/LibraryText.h"
+#include "library/store/library_text.h"
+#include "tools/file_size_limit.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,10 +12,8 @@
 #include <QTest>
 
 #include <chrono>
-#include <csignal>
 #include <fcntl.h>
 #include <future>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -453,16 +452,12 @@ private Q_SLOTS:
 
         // A file-size limit makes write() fail with EFBIG the way a full disk fails with ENOSPC; deleting and
         // renaming still work, so an operation that touched the set file before writing the library would lose it.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit small = saved;
-        small.rlim_cur = 64;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        FileSizeLimit limit(64);
+        QVERIFY(limit.set());
         const bool removed = f.store.RemoveSet("A");
         const bool renamed = f.store.RenameSet("A", "Z");
         const bool added = f.store.AddSong("/m/new.mp3", "A");
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
+        QVERIFY(limit.lift());
 
         QVERIFY(!removed && !renamed && !added);
         QCOMPARE(f.answers.texts().size(), 3);

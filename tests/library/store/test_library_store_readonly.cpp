@@ -6,9 +6,9 @@
 // for everyone else.
 
 #include "library_fixture.h"
+#include "tools/read_only_run.h"
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <QTest>
 
 #include <cstdio>
@@ -73,18 +73,14 @@ private Q_SLOTS:
         f.put("A.set", set);
         const QStringList before = f.entries();
 
-        QProcess helper;
-        helper.start("unshare", {"-rm", "sh", "-c",
-                                 "mount --bind \"$1\" \"$1\" && mount -o remount,ro,bind \"$1\" \"$1\" && "
-                                 "exec \"$2\" " + QString(kChildSwitch) + " \"$3\" \"$1\"",
-                                 "sh", f.folder(), QCoreApplication::applicationFilePath(), scenario});
-        if (!helper.waitForFinished(60000) || helper.exitStatus() != QProcess::NormalExit)
+        const ReadOnlyRun helper = RunAgainOnReadOnlyFolder(f.folder(), {kChildSwitch, scenario, f.folder()});
+        if (!helper.finished)
             QSKIP("unshare is not available here");
-        const QString output = QString::fromLocal8Bit(helper.readAllStandardOutput());
-        if (helper.exitCode() != 0 && helper.exitCode() != 3)
-            QSKIP(qPrintable("no read-only mount possible here: " + helper.readAllStandardError()));
+        const QString output = helper.output;
+        if (helper.exitCode != 0 && helper.exitCode != 3)
+            QSKIP(qPrintable("no read-only mount possible here: " + helper.errors));
 
-        QVERIFY2(helper.exitCode() == 3, qPrintable(output));
+        QVERIFY2(helper.exitCode == 3, qPrintable(output));
         QVERIFY2(output.contains(f.path(failingFile)) && output.contains("Read-only file system"), qPrintable(output));
         QVERIFY2(output.contains("has not been saved."), qPrintable(output));
         QVERIFY2(output.contains(unsaved), qPrintable(output));

@@ -1,7 +1,7 @@
 // The library's text format (line ends, encodings, song lines) and its path and name helpers.
 
-#include "library/store/LibraryPaths.h"
-#include "library/store/LibraryText.h"
+#include "library/store/library_paths.h"
+#include "library/store/library_text.h"
 #include "platform/profile/legacy_text.h"
 
 #include <QFile>

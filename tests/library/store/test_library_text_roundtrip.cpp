@@ -2,9 +2,9 @@
 // began with two byte-order marks: the second is part of the first set name or song line, and a rewrite that
 // dropped it would rename the set (whose file then no longer matches) or the song.
 
-#include "library/store/LibraryStore.h"
-#include "library/store/LibraryText.h"
-#include "tools/ScriptedAnswers.h"
+#include "library/store/library_store.h"
+#include "library/store/library_text.h"
+#include "tools/scripted_answers.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -4,7 +4,7 @@
 // audio are refused within seconds, playlists (remote and local) are followed entry by entry, and a radio's
 // stream title reaches the caller.
 
-#include "player_probe.h"
+#include "tools/engine_driver.h"
 #include "tools/fixtures.h"
 #include "tools/httpserver.h"
 #include "tools/pcm.h"
@@ -39,14 +39,14 @@ class TestEngineInputSources : public QObject {
                 return {};
         return out.fileName();
     }
-    static bool answers(PlayerProbe &p)
+    static bool answers(EngineDriver &p)
     {
         const size_t mark = p.messages.size();
         p.send(XA_MSG_COMMAND_PING, 9);
         return p.waitCode(XA_MSG_NOTIFY_PONG, 1000, mark) >= 0;
     }
     // Milliseconds from the open command to the input's report that it is open (-1: it was refused or silent).
-    static qint64 timedOpen(PlayerProbe &p, const QString &name)
+    static qint64 timedOpen(EngineDriver &p, const QString &name)
     {
         QElapsedTimer t;
         t.start();
@@ -78,7 +78,7 @@ private Q_SLOTS:
         const Pcm one = decodeWithMpg123(bare_);
         QVERIFY(one.ok());
         const qint64 total = qint64(one.seconds() * 250);
-        PlayerProbe p;
+        EngineDriver p;
         p.send(XA_MSG_COMMAND_OUTPUT_OPEN, QStringLiteral("test"));
         const qint64 ms = timedOpen(p, big);
         QVERIFY(ms >= 0);
@@ -125,7 +125,7 @@ private Q_SLOTS:
         const QString huge = dir_.filePath("huge.mp3");
         QVERIFY(QFile::copy(bare_, huge));
         QVERIFY(QFile::resize(huge, qint64(2) << 30));
-        PlayerProbe p;
+        EngineDriver p;
         p.send(XA_MSG_COMMAND_OUTPUT_OPEN, QStringLiteral("test"));
         const qint64 ms = timedOpen(p, huge);
         QVERIFY(ms >= 0);
@@ -172,7 +172,7 @@ private Q_SLOTS:
         out.close();
 
         auto bitrate = [](const QString &file) {
-            PlayerProbe p;
+            EngineDriver p;
             if (!p.open(file))
                 return -1;
             const XA_Message *info = p.last(XA_MSG_NOTIFY_INPUT_STREAM_INFO);
@@ -204,7 +204,7 @@ private Q_SLOTS:
     void streamsThatAreNotMpegAudioEndWithinSeconds()
     {
         QFETCH(QString, path);
-        PlayerProbe p;
+        EngineDriver p;
         QElapsedTimer t;
         t.start();
         QVERIFY(!p.open(server_.url(path), 5000));
@@ -259,7 +259,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(bool, radio);
         const int before = int(server_.requests().size());
-        PlayerProbe p;
+        EngineDriver p;
         p.send(XA_MSG_COMMAND_OUTPUT_OPEN, QStringLiteral("test"));
         QVERIFY(p.open(name));
         QVERIFY(answers(p));

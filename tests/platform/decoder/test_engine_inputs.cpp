@@ -1,7 +1,7 @@
 // Inputs that are not good MPEG audio: each ends in a Nack for the open or in an end of file, never in a crash,
 // a hang or a busy engine, and the engine goes on serving commands afterwards.
 
-#include "player_probe.h"
+#include "tools/engine_driver.h"
 #include "tools/fixtures.h"
 #include "tools/pcm.h"
 
@@ -19,7 +19,7 @@ class TestEngineInputs : public QObject {
     std::unique_ptr<Fixtures> fx_;
     QString good_;
 
-    static int16_t nackCode(const PlayerProbe &p, int command)
+    static int16_t nackCode(const EngineDriver &p, int command)
     {
         for (auto it = p.messages.rbegin(); it != p.messages.rend(); ++it)
             if (it->code == XA_MSG_NOTIFY_NACK && it->u8(4) == command)
@@ -27,7 +27,7 @@ class TestEngineInputs : public QObject {
         return 0;
     }
     // The engine still answers: a Ping gets its Pong.
-    static bool stillServing(PlayerProbe &p)
+    static bool stillServing(EngineDriver &p)
     {
         const size_t mark = p.messages.size();
         p.send(XA_MSG_COMMAND_PING, 77);
@@ -64,7 +64,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         QFETCH(int, code);
-        PlayerProbe p;
+        EngineDriver p;
         QVERIFY(!p.open(name));
         QCOMPARE(int(nackCode(p, XA_MSG_COMMAND_INPUT_OPEN)), code);
         QVERIFY(QByteArray(xaudio_error_string(code)).size() > 5);
@@ -82,7 +82,7 @@ private Q_SLOTS:
         const QString locked = dir_.filePath("locked.mp3");
         QVERIFY(QFile::copy(good_, locked));
         QFile::setPermissions(locked, QFileDevice::WriteOwner);
-        PlayerProbe p;
+        EngineDriver p;
         QVERIFY(!p.open(locked));
         QCOMPARE(int(nackCode(p, XA_MSG_COMMAND_INPUT_OPEN)), int(XA_ERROR_INPUT_PERMISSION_DENIED));
     }
@@ -100,7 +100,7 @@ private Q_SLOTS:
         QFETCH(QString, file);
         QFETCH(bool, mayRefuse);
         QVERIFY(!file.isEmpty());
-        PlayerProbe p;
+        EngineDriver p;
         p.send(XA_MSG_COMMAND_OUTPUT_OPEN, QStringLiteral("test"));
         if (!p.open(file)) {
             QVERIFY2(mayRefuse, "a damaged file with good frames must open");
@@ -116,7 +116,7 @@ private Q_SLOTS:
     void truncatedFileKeepsWhatIsThere()
     {
         const QString cut = fx_->truncated("half.mp3", good_, QFileInfo(good_).size() / 2);
-        PlayerProbe p;
+        EngineDriver p;
         QVERIFY(p.open(cut));
         const QString out = dir_.filePath("half.wav");
         QVERIFY(p.playToWav(out));
@@ -130,7 +130,7 @@ private Q_SLOTS:
 
     void commandsAfterAFailureStillWork()
     {
-        PlayerProbe p;
+        EngineDriver p;
         p.send(XA_MSG_COMMAND_OUTPUT_OPEN, QStringLiteral("test"));
         QVERIFY(!p.open(dir_.filePath("missing.mp3")));
         QVERIFY(p.open(good_));
@@ -157,7 +157,7 @@ private Q_SLOTS:
 
     void unknownOutputIsReported()
     {
-        PlayerProbe p;
+        EngineDriver p;
         QVERIFY(p.open(good_));
         p.send(XA_MSG_COMMAND_OUTPUT_OPEN, QStringLiteral("no-such-module"));
         QVERIFY(p.waitReply(XA_MSG_COMMAND_OUTPUT_OPEN) >= 0);

@@ -1,7 +1,7 @@
 // The engine against a plain libmpg123 decode: bit-exact output at neutral settings for every kind of MPEG
 // audio file, the notification sequence of a whole play, duration and seek accuracy, and codec quality.
 
-#include "player_probe.h"
+#include "tools/engine_driver.h"
 #include "tools/fixtures.h"
 #include "tools/pcm.h"
 
@@ -108,7 +108,7 @@ private Q_SLOTS:
     void bitExactAgainstPlainDecode()
     {
         QFETCH(QString, file);
-        PlayerProbe p;
+        EngineDriver p;
         QVERIFY(p.open(file));
         const QString out = dir_.filePath(QFileInfo(file).fileName() + ".wav");
         QVERIFY(p.playToWav(out));
@@ -124,7 +124,7 @@ private Q_SLOTS:
 
     void notificationSequenceOfAWholePlay()
     {
-        PlayerProbe p;
+        EngineDriver p;
         p.send(XA_MSG_COMMAND_OUTPUT_OPEN, QStringLiteral("test"));
         const size_t from = p.messages.size();
         QVERIFY(p.open(cbr_));
@@ -177,7 +177,7 @@ private Q_SLOTS:
     {
         const QString bare = fx_->withoutXingHeader("sweep-vbr-bare.mp3", vbr_);
         QVERIFY2(!bare.isEmpty(), qPrintable(fx_->error()));
-        PlayerProbe p;
+        EngineDriver p;
         QVERIFY(p.open(bare));
         // The first report may be an estimate; the scan that follows the open reports the exact length.
         const int d = p.waitFor([](const XA_Message &m) {
@@ -204,7 +204,7 @@ private Q_SLOTS:
         const QString file = vbr ? vbr_ : cbr_;
         const Pcm whole = decodeWithMpg123(file);
         QVERIFY(whole.ok());
-        PlayerProbe p;
+        EngineDriver p;
         QVERIFY(p.open(file));
         p.send(XA_MSG_COMMAND_INPUT_SEEK, offset, range);
         QVERIFY(p.waitReply(XA_MSG_COMMAND_INPUT_SEEK) >= 0);
@@ -278,7 +278,7 @@ private Q_SLOTS:
         const Pcm whole = decodeWithMpg123(bare);
         QVERIFY(whole.ok());
 
-        PlayerProbe p;
+        EngineDriver p;
         p.send(XA_MSG_COMMAND_INPUT_OPEN, file);
         p.send(XA_MSG_COMMAND_INPUT_SEEK, 3, 10);
         QVERIFY(p.waitReply(XA_MSG_COMMAND_INPUT_SEEK) >= 0);
@@ -309,7 +309,7 @@ private Q_SLOTS:
 
     void codecQualityReducesTheRate()
     {
-        PlayerProbe p;
+        EngineDriver p;
         p.send(XA_MSG_SET_CODEC_QUALITY, XA_CODEC_QUALITY_HALF);
         QVERIFY(p.open(cbr_));
         const QString out = dir_.filePath("half.wav");
@@ -339,9 +339,9 @@ private Q_SLOTS:
 
     void getCommandsAnswerWithTheirNotifications()
     {
-        PlayerProbe p;
+        EngineDriver p;
         p.send(XA_MSG_SET_OUTPUT_VOLUME, 30);  // only the balance given: PCM and master become 0
-        control_message_send_III(p.player, XA_MSG_SET_OUTPUT_VOLUME, 30, 70, 90);
+        control_message_send_III(p.player(), XA_MSG_SET_OUTPUT_VOLUME, 30, 70, 90);
         // Both settings are through (each reports the volume, ending with the master level) before the
         // question is asked, so that the answers below cannot be the settings' own reports.
         const int first = p.waitCode(XA_MSG_NOTIFY_OUTPUT_MASTER_LEVEL, 5000);
@@ -376,7 +376,7 @@ private Q_SLOTS:
         XA_EqualizerInfo eq{};
         eq.left[3] = -128;
         eq.right[31] = 127;
-        control_message_send_P(p.player, XA_MSG_SET_CODEC_EQUALIZER, &eq);
+        control_message_send_P(p.player(), XA_MSG_SET_CODEC_EQUALIZER, &eq);
         eq.left[3] = 0;  // the library took a copy
         mark = p.messages.size();
         p.send(XA_MSG_GET_CODEC_EQUALIZER);
@@ -385,10 +385,10 @@ private Q_SLOTS:
         QCOMPARE(int(p.messages[size_t(e)].equalizer->left[3]), -128);
         QCOMPARE(int(p.messages[size_t(e)].equalizer->right[31]), 127);
 
-        control_message_send_SI(p.player, XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "answer", 42);
+        control_message_send_SI(p.player(), XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "answer", 42);
         mark = p.messages.size();
-        control_message_send_S(p.player, XA_MSG_GET_PLAYER_ENVIRONMENT_INTEGER, "answer");
-        control_message_send_S(p.player, XA_MSG_GET_PLAYER_ENVIRONMENT_INTEGER, "missing");
+        control_message_send_S(p.player(), XA_MSG_GET_PLAYER_ENVIRONMENT_INTEGER, "answer");
+        control_message_send_S(p.player(), XA_MSG_GET_PLAYER_ENVIRONMENT_INTEGER, "missing");
         QVERIFY(p.waitReply(XA_MSG_GET_PLAYER_ENVIRONMENT_INTEGER, 5000, mark) >= 0);
         const XA_Message *env = p.last(XA_MSG_NOTIFY_PLAYER_ENVIRONMENT_INTEGER);
         QCOMPARE(QString::fromStdString(env->text(4)), QStringLiteral("answer"));
@@ -403,13 +403,13 @@ private Q_SLOTS:
 
     void priorityReportsWhatIsInForce()
     {
-        PlayerProbe p;
-        QCOMPARE(player_set_priority(p.player, XA_PRIORITY_LOW), int(XA_SUCCESS));
-        QCOMPARE(player_get_priority(p.player), int(XA_PRIORITY_LOW));
-        QCOMPARE(player_set_priority(p.player, XA_PRIORITY_LOWEST), int(XA_SUCCESS));
-        QCOMPARE(player_get_priority(p.player), int(XA_PRIORITY_LOWEST));
-        QVERIFY(player_set_priority(p.player, 9) < 0);
-        QCOMPARE(player_get_priority(p.player), int(XA_PRIORITY_LOWEST));
+        EngineDriver p;
+        QCOMPARE(player_set_priority(p.player(), XA_PRIORITY_LOW), int(XA_SUCCESS));
+        QCOMPARE(player_get_priority(p.player()), int(XA_PRIORITY_LOW));
+        QCOMPARE(player_set_priority(p.player(), XA_PRIORITY_LOWEST), int(XA_SUCCESS));
+        QCOMPARE(player_get_priority(p.player()), int(XA_PRIORITY_LOWEST));
+        QVERIFY(player_set_priority(p.player(), 9) < 0);
+        QCOMPARE(player_get_priority(p.player()), int(XA_PRIORITY_LOWEST));
     }
 
     // A device that takes nothing (a FIFO that nobody reads, through the wav output) is reported after a few
@@ -418,7 +418,7 @@ private Q_SLOTS:
     {
         const QString fifo = dir_.filePath("nobody-reads.wav");
         QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        auto *p = new PlayerProbe;
+        auto *p = new EngineDriver;
         QVERIFY(p->open(cbr_));
         p->send(XA_MSG_COMMAND_OUTPUT_OPEN, "wav:" + fifo);
         QVERIFY(p->waitReply(XA_MSG_COMMAND_OUTPUT_OPEN, 3000) >= 0);
@@ -446,7 +446,7 @@ private Q_SLOTS:
 
     void exitEndsTheEngine()
     {
-        PlayerProbe p;
+        EngineDriver p;
         QVERIFY(p.open(cbr_));
         p.send(XA_MSG_COMMAND_OUTPUT_OPEN, QStringLiteral("test"));
         p.send(XA_MSG_COMMAND_PLAY);

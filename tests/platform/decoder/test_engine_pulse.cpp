@@ -3,7 +3,7 @@
 // without losing its end), a sink that stops taking audio or a server that goes away freezes neither the
 // engine nor its deletion, and without a sound server the default output says why it failed.
 
-#include "player_probe.h"
+#include "tools/engine_driver.h"
 #include "tools/fixtures.h"
 
 #include <QElapsedTimer>
@@ -146,7 +146,7 @@ class TestEnginePulse : public QObject {
         t.seconds = seconds;
         return fx_->wav(name, t);
     }
-    static bool acked(PlayerProbe &p, int command, size_t from)
+    static bool acked(EngineDriver &p, int command, size_t from)
     {
         const int i = p.waitReply(command, 5000, from);
         return i >= 0 && p.messages[size_t(i)].code == XA_MSG_NOTIFY_ACK;
@@ -178,7 +178,7 @@ private Q_SLOTS:
     {
         Sink sink;
         QVERIFY(sink.start());
-        PlayerProbe p;
+        EngineDriver p;
         p.send(XA_MSG_COMMAND_OUTPUT_OPEN, QStringLiteral("pulse"));
         QVERIFY(acked(p, XA_MSG_COMMAND_OUTPUT_OPEN, 0));
         QVERIFY(p.open(lowHigh_));
@@ -231,7 +231,7 @@ private Q_SLOTS:
     {
         Sink sink;
         QVERIFY(sink.start());
-        PlayerProbe p;
+        EngineDriver p;
         // The program's default: the device is given back at the end of a file.
         p.send(XA_MSG_SET_PLAYER_MODE, XA_PLAYER_MODE_OUTPUT_AUTO_CLOSE_ON_EOF);
         p.send(XA_MSG_COMMAND_OUTPUT_OPEN, QStringLiteral("pulse"));
@@ -277,7 +277,7 @@ private Q_SLOTS:
 
     void suspendedSinkNeitherFreezesCommandsNorExit()
     {
-        auto *p = new PlayerProbe;
+        auto *p = new EngineDriver;
         p->send(XA_MSG_COMMAND_OUTPUT_OPEN, QStringLiteral("pulse"));
         QVERIFY(acked(*p, XA_MSG_COMMAND_OUTPUT_OPEN, 0));
         QVERIFY(p->open(lowHigh_));
@@ -338,7 +338,7 @@ private Q_SLOTS:
         } restore{server};
         auto first = std::make_unique<QProcess>();
         QVERIFY(startServer(*first));
-        PlayerProbe p;
+        EngineDriver p;
         p.send(XA_MSG_COMMAND_OUTPUT_OPEN, QStringLiteral("pulse"));
         QVERIFY(acked(p, XA_MSG_COMMAND_OUTPUT_OPEN, 0));
         QVERIFY(p.open(lowHigh_));
@@ -375,7 +375,7 @@ private Q_SLOTS:
     {
         const QByteArray server = qgetenv("PULSE_SERVER");
         qputenv("PULSE_SERVER", "unix:" + dir_.filePath("nobody-listens").toUtf8());
-        PlayerProbe p;
+        EngineDriver p;
         p.send(XA_MSG_COMMAND_OUTPUT_OPEN, QString());
         const int reply = p.waitReply(XA_MSG_COMMAND_OUTPUT_OPEN, 5000);
         qputenv("PULSE_SERVER", server);

@@ -1,7 +1,7 @@
 // What the sound settings do to the engine's output: balance, the four channel modes, volume levels, mute,
 // and the equalizer raising one band and only that band.
 
-#include "player_probe.h"
+#include "tools/engine_driver.h"
 #include "tools/fixtures.h"
 #include "tools/pcm.h"
 
@@ -19,9 +19,9 @@ class TestEngineSound : public QObject {
     int run_ = 0;
 
     // Plays `file` with the settings that `configure` sends and returns what reached the output.
-    Pcm render(const QString &file, const std::function<void(PlayerProbe &)> &configure)
+    Pcm render(const QString &file, const std::function<void(EngineDriver &)> &configure)
     {
-        PlayerProbe p;
+        EngineDriver p;
         configure(p);
         if (!p.open(file))
             return {};
@@ -30,9 +30,9 @@ class TestEngineSound : public QObject {
             return {};
         return readWav(out);
     }
-    static void volume(PlayerProbe &p, int balance, int pcm, int master)
+    static void volume(EngineDriver &p, int balance, int pcm, int master)
     {
-        control_message_send_III(p.player, XA_MSG_SET_OUTPUT_VOLUME, balance, pcm, master);
+        control_message_send_III(p.player(), XA_MSG_SET_OUTPUT_VOLUME, balance, pcm, master);
     }
 
 private Q_SLOTS:
@@ -56,10 +56,10 @@ private Q_SLOTS:
 
     void balanceMovesTheSoundBetweenSides()
     {
-        const Pcm centre = render(twoSided_, [](PlayerProbe &) {});
-        const Pcm left = render(twoSided_, [](PlayerProbe &p) { volume(p, 0, 100, 100); });
-        const Pcm right = render(twoSided_, [](PlayerProbe &p) { volume(p, 100, 100, 100); });
-        const Pcm quarter = render(twoSided_, [](PlayerProbe &p) { volume(p, 25, 100, 100); });
+        const Pcm centre = render(twoSided_, [](EngineDriver &) {});
+        const Pcm left = render(twoSided_, [](EngineDriver &p) { volume(p, 0, 100, 100); });
+        const Pcm right = render(twoSided_, [](EngineDriver &p) { volume(p, 100, 100, 100); });
+        const Pcm quarter = render(twoSided_, [](EngineDriver &p) { volume(p, 25, 100, 100); });
         QVERIFY(centre.ok() && left.ok() && right.ok() && quarter.ok());
         QVERIFY(rms(centre, 0) > 0.3 && rms(centre, 1) > 0.3);
         QCOMPARE(rms(left, 1), 0.0);
@@ -74,7 +74,7 @@ private Q_SLOTS:
     void channelModesPickOrMixTheSides()
     {
         auto mode = [this](int channels) {
-            return render(twoSided_, [channels](PlayerProbe &p) { p.send(XA_MSG_SET_OUTPUT_CHANNELS, channels); });
+            return render(twoSided_, [channels](EngineDriver &p) { p.send(XA_MSG_SET_OUTPUT_CHANNELS, channels); });
         };
         const Pcm monoLeft = mode(XA_OUTPUT_CHANNELS_MONO_LEFT);
         const Pcm monoRight = mode(XA_OUTPUT_CHANNELS_MONO_RIGHT);
@@ -92,12 +92,12 @@ private Q_SLOTS:
 
     void levelsFollowThePerceptualCurveAndMuteSilences()
     {
-        const Pcm full = render(twoSided_, [](PlayerProbe &) {});
-        const Pcm halfMaster = render(twoSided_, [](PlayerProbe &p) { volume(p, 50, 100, 50); });
-        const Pcm halfBoth = render(twoSided_, [](PlayerProbe &p) { volume(p, 50, 50, 50); });
-        const Pcm zero = render(twoSided_, [](PlayerProbe &p) { volume(p, 50, 0, 100); });
-        const Pcm muted = render(twoSided_, [](PlayerProbe &p) { p.send(XA_MSG_COMMAND_OUTPUT_MUTE); });
-        const Pcm unmuted = render(twoSided_, [](PlayerProbe &p) {
+        const Pcm full = render(twoSided_, [](EngineDriver &) {});
+        const Pcm halfMaster = render(twoSided_, [](EngineDriver &p) { volume(p, 50, 100, 50); });
+        const Pcm halfBoth = render(twoSided_, [](EngineDriver &p) { volume(p, 50, 50, 50); });
+        const Pcm zero = render(twoSided_, [](EngineDriver &p) { volume(p, 50, 0, 100); });
+        const Pcm muted = render(twoSided_, [](EngineDriver &p) { p.send(XA_MSG_COMMAND_OUTPUT_MUTE); });
+        const Pcm unmuted = render(twoSided_, [](EngineDriver &p) {
             p.send(XA_MSG_COMMAND_OUTPUT_MUTE);
             p.send(XA_MSG_COMMAND_OUTPUT_UNMUTE);
         });
@@ -117,20 +117,20 @@ private Q_SLOTS:
     {
         // Subband k of the decoder's filter bank spans k..k+1 times rate/64 (689 Hz at 44.1 kHz).
         const double width = 44100.0 / 64;
-        const Pcm flat = render(noise_, [](PlayerProbe &) {});
+        const Pcm flat = render(noise_, [](EngineDriver &) {});
         XA_EqualizerInfo eq{};
         for (int band : {4, 5}) {
             eq.left[band] = 127;
             eq.right[band] = 127;
         }
-        const Pcm raised = render(noise_, [&eq](PlayerProbe &p) { control_message_send_P(p.player, XA_MSG_SET_CODEC_EQUALIZER, &eq); });
+        const Pcm raised = render(noise_, [&eq](EngineDriver &p) { control_message_send_P(p.player(), XA_MSG_SET_CODEC_EQUALIZER, &eq); });
         XA_EqualizerInfo cut{};
         for (int band = 0; band < 32; ++band)
             cut.left[band] = band == 1 ? -128 : 0;
-        const Pcm lowered = render(noise_, [&cut](PlayerProbe &p) { control_message_send_P(p.player, XA_MSG_SET_CODEC_EQUALIZER, &cut); });
-        const Pcm off = render(noise_, [&eq](PlayerProbe &p) {
-            control_message_send_P(p.player, XA_MSG_SET_CODEC_EQUALIZER, &eq);
-            control_message_send_P(p.player, XA_MSG_SET_CODEC_EQUALIZER, nullptr);
+        const Pcm lowered = render(noise_, [&cut](EngineDriver &p) { control_message_send_P(p.player(), XA_MSG_SET_CODEC_EQUALIZER, &cut); });
+        const Pcm off = render(noise_, [&eq](EngineDriver &p) {
+            control_message_send_P(p.player(), XA_MSG_SET_CODEC_EQUALIZER, &eq);
+            control_message_send_P(p.player(), XA_MSG_SET_CODEC_EQUALIZER, nullptr);
         });
         QVERIFY(flat.ok() && raised.ok() && lowered.ok() && off.ok());
 

@@ -2,7 +2,7 @@
 // file, metadata never reaches the decoder, redirects are followed, and every kind of server failure ends in
 // a Nack or an end of file while the engine keeps answering.
 
-#include "player_probe.h"
+#include "tools/engine_driver.h"
 #include "tools/fixtures.h"
 #include "tools/httpserver.h"
 #include "tools/pcm.h"
@@ -23,7 +23,7 @@ class TestEngineStream : public QObject {
     Pcm plain_;  // the song as a plain http transfer plays it
     int run_ = 0;
 
-    Pcm playUrl(PlayerProbe &p, const QString &url)
+    Pcm playUrl(EngineDriver &p, const QString &url)
     {
         if (!p.open(url))
             return {};
@@ -32,12 +32,12 @@ class TestEngineStream : public QObject {
             return {};
         return readWav(out);
     }
-    static void shortTimeouts(PlayerProbe &p)
+    static void shortTimeouts(EngineDriver &p)
     {
-        control_message_send_SI(p.player, XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "http.stall_timeout_ms", 1000);
-        control_message_send_SI(p.player, XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "http.connect_timeout_ms", 2000);
+        control_message_send_SI(p.player(), XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "http.stall_timeout_ms", 1000);
+        control_message_send_SI(p.player(), XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "http.connect_timeout_ms", 2000);
     }
-    static bool stillServing(PlayerProbe &p)
+    static bool stillServing(EngineDriver &p)
     {
         const size_t mark = p.messages.size();
         p.send(XA_MSG_COMMAND_PING, 5);
@@ -60,7 +60,7 @@ private Q_SLOTS:
 
     void plainTransferPlaysTheSong()
     {
-        PlayerProbe p;
+        EngineDriver p;
         plain_ = playUrl(p, server_.url("/song.mp3"));
         QVERIFY(plain_.ok());
         const Pcm file = decodeWithMpg123(song_);
@@ -96,7 +96,7 @@ private Q_SLOTS:
         r.icyStatusLine = icyStatusLine;
         QVERIFY(server_.setFileRoute("/radio", song_, r));
         const int before = server_.requests().size();
-        PlayerProbe p;
+        EngineDriver p;
         const Pcm got = playUrl(p, server_.url("/radio"));
         QVERIFY(got.ok());
         QVERIFY(server_.requests().size() > before);
@@ -110,7 +110,7 @@ private Q_SLOTS:
     {
         server_.setRoute("/old", HttpResponse::redirect("/moved"));
         server_.setRoute("/moved", HttpResponse::redirect(server_.url("/song.mp3").toUtf8(), 301));
-        PlayerProbe p;
+        EngineDriver p;
         const Pcm got = playUrl(p, server_.url("/old"));
         QVERIFY(got.ok());
         QCOMPARE(maxAbsDifference(got, plain_), 0);
@@ -137,7 +137,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, url);
         QFETCH(int, code);
-        PlayerProbe p;
+        EngineDriver p;
         shortTimeouts(p);
         QVERIFY(!p.open(url, 15000));
         const XA_Message *nack = p.last(XA_MSG_NOTIFY_NACK);
@@ -169,7 +169,7 @@ private Q_SLOTS:
     void serverFailuresMidSongEndTheSong()
     {
         QFETCH(QString, path);
-        PlayerProbe p;
+        EngineDriver p;
         shortTimeouts(p);
         QVERIFY(p.open(server_.url(path)));
         const size_t mark = p.messages.size();
@@ -189,7 +189,7 @@ private Q_SLOTS:
         const QString url = QStringLiteral("http://127.0.0.1:%1/never.mp3").arg(silent.serverPort());
         QElapsedTimer deleting;
         {
-            PlayerProbe p;
+            EngineDriver p;
             size_t mark = p.messages.size();
             p.send(XA_MSG_COMMAND_INPUT_OPEN, url);
             p.send(XA_MSG_COMMAND_PLAY);

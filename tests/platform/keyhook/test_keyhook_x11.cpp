@@ -3,8 +3,8 @@
 
 #include "platform/keyhook/keyhook.h"
 
-#include "key_witness.h"
-#include "xvfb.h"
+#include "tools/key_witness.h"
+#include "tools/private_desktop.h"
 
 #include <QtTest>
 
@@ -101,17 +101,16 @@ private:
     void settle();
     bool type(const QString &keys) { return Xdotool(server_.display(), {"key", keys}); }
 
-    PrivateXServer server_;
+    PrivateDesktop server_;
     KeyWitness witness_;
     FakeWindow window_;
 };
 
 void TestKeyhookX11::initTestCase()
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()
-        || QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+    if (!PrivateDesktop::installed({QStringLiteral("Xvfb"), QStringLiteral("xdotool")}))
         QSKIP("needs Xvfb and xdotool");
-    QVERIFY(server_.start());
+    QVERIFY2(server_.start(), qPrintable(server_.error()));
     qputenv("DISPLAY", server_.display());
     QVERIFY(witness_.open(server_.display()));
 }
@@ -480,8 +479,8 @@ void TestKeyhookX11::losingTheServerIsReportedNotFatal()
 {
     // A server of its own, which goes away under the enabled hook: the hook reports it once on the UI
     // thread and the process lives on.
-    PrivateXServer doomed;
-    QVERIFY(doomed.start());
+    PrivateDesktop doomed;
+    QVERIFY2(doomed.start(), qPrintable(doomed.error()));
     qputenv("DISPLAY", doomed.display());
     QVERIFY(keyhook::EnableHook() != 0);
     QCOMPARE(keyhook::GrabbedShortcuts(), (std::vector<uint16_t>{kCtrlAltP, kCtrlAltM}));

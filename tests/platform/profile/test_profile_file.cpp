@@ -2,31 +2,18 @@
 // writes that fail (missing folder, full file-size limit, read-only mount) without touching the old file.
 
 #include "platform/profile/profile_file.h"
+#include "tools/files.h"
+#include "tools/file_size_limit.h"
+#include "tools/read_only_run.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // Everything in the folder, hidden files included: a failed write must leave no temporary file behind.
 QStringList folderEntries(const QString &folder)
@@ -55,7 +42,7 @@ private Q_SLOTS:
 
         QVERIFY(file.writeInteger(u"Options", u"RewindTime", -16).ok());
         QVERIFY(file.writeBool(u"Options", u"randomset", true).ok());
-        QCOMPARE(contents(path), QByteArray("[Options]\r\nRewindTime=-16\r\nrandomset=1\r\n"));
+        QCOMPARE(fileContents(path), QByteArray("[Options]\r\nRewindTime=-16\r\nrandomset=1\r\n"));
         QCOMPARE(file.readInteger(u"options", u"rewindtime", 0), -16);
         QCOMPARE(ProfileFile(path).readBool(u"OPTIONS", u"RANDOMSET", false), true);
     }
@@ -66,9 +53,9 @@ private Q_SLOTS:
         const QString path = dir.filePath("t.ini");
         ProfileFile file(path);
         QVERIFY(file.writeString(u"A", u"mine", u"1").ok());
-        put(path, "; edited by hand\n[A]\nmine=1\nhis=2\n");
+        putFile(path, "; edited by hand\n[A]\nmine=1\nhis=2\n");
         QVERIFY(file.writeString(u"A", u"mine", u"3").ok());
-        QCOMPARE(contents(path), QByteArray("; edited by hand\n[A]\nmine=3\nhis=2\n"));
+        QCOMPARE(fileContents(path), QByteArray("; edited by hand\n[A]\nmine=3\nhis=2\n"));
         QCOMPARE(file.readString(u"A", u"his", {}), QString("2"));
     }
 
@@ -76,20 +63,20 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QByteArray start = "[B]\nb=0\n";
-        put(dir.filePath("one"), start);
-        put(dir.filePath("batch"), start);
+        putFile(dir.filePath("one"), start);
+        putFile(dir.filePath("batch"), start);
         const QList<ProfileWrite> writes{{"A", "x", "1"}, {"B", "b", "2"}, {"a", "X", "3"}, {"C", "c", ""}};
         ProfileFile one(dir.filePath("one"));
         for (const ProfileWrite &w : writes)
             QVERIFY(one.writeString(w.section, w.key, w.value).ok());
         QVERIFY(ProfileFile(dir.filePath("batch")).write(writes).ok());
-        QCOMPARE(contents(dir.filePath("batch")), contents(dir.filePath("one")));
+        QCOMPARE(fileContents(dir.filePath("batch")), fileContents(dir.filePath("one")));
 
         // A batch with a bad key writes nothing at all.
-        const QByteArray before = contents(dir.filePath("batch"));
+        const QByteArray before = fileContents(dir.filePath("batch"));
         const ProfileStatus status = ProfileFile(dir.filePath("batch")).write({{"A", "x", "9"}, {"A", "bad=key", "1"}});
         QVERIFY(status.error.contains(dir.filePath("batch")));
-        QCOMPARE(contents(dir.filePath("batch")), before);
+        QCOMPARE(fileContents(dir.filePath("batch")), before);
     }
 
     void unreadableFileIsNeverWrittenOver()
@@ -110,22 +97,18 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath("devud3.dat");
         const QByteArray old = "[Options]\r\nRewindTime=5000\r\n";
-        put(path, old);
+        putFile(path, old);
 
         // A file-size limit makes write() fail with EFBIG the way a full disk fails with ENOSPC.
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit saved{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit small = saved;
-        small.rlim_cur = 64;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        FileSizeLimit limit(64);
+        QVERIFY(limit.set());
         ProfileFile file(path);
         const ProfileStatus status = file.writeString(u"Options", u"libraryfolder", QString(500, u'x'));
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &saved), 0);
+        QVERIFY(limit.lift());
 
         QVERIFY(!status.ok());
         QVERIFY2(status.error.contains(path), qPrintable(status.error));
-        QCOMPARE(contents(path), old);
+        QCOMPARE(fileContents(path), old);
         QCOMPARE(folderEntries(dir.path()), QStringList{"devud3.dat"});
         QCOMPARE(file.readString(u"Options", u"libraryfolder", "unchanged"), QString("unchanged"));
     }
@@ -135,26 +118,22 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath("devud3.dat");
         const QByteArray old = "[Options]\nRewindTime=5000\n";
-        put(path, old);
+        putFile(path, old);
 
         // The write runs in this program, started again inside a private mount namespace in which the folder
         // is a read-only bind mount; the folder stays writable for everyone else.
-        QProcess helper;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(kHelperVariable, path);
-        helper.setProcessEnvironment(env);
-        helper.start("unshare", {"-rm", "sh", "-c",
-                                 "mount --bind \"$1\" \"$1\" && mount -o remount,ro,bind \"$1\" \"$1\" && exec \"$2\"",
-                                 "sh", dir.path(), QCoreApplication::applicationFilePath()});
-        if (!helper.waitForFinished(60000) || helper.exitStatus() != QProcess::NormalExit)
+        const ReadOnlyRun helper = RunAgainOnReadOnlyFolder(dir.path(), {}, env);
+        if (!helper.finished)
             QSKIP("unshare is not available here");
-        const QString output = QString::fromLocal8Bit(helper.readAllStandardOutput());
-        if (helper.exitCode() != 0 && helper.exitCode() != 3)
-            QSKIP(qPrintable("no read-only mount possible here: " + helper.readAllStandardError()));
+        const QString output = helper.output;
+        if (helper.exitCode != 0 && helper.exitCode != 3)
+            QSKIP(qPrintable("no read-only mount possible here: " + helper.errors));
 
-        QCOMPARE(helper.exitCode(), 3);
+        QCOMPARE(helper.exitCode, 3);
         QVERIFY2(output.contains(path) && output.contains("Read-only file system"), qPrintable(output));
-        QCOMPARE(contents(path), old);
+        QCOMPARE(fileContents(path), old);
         QCOMPARE(folderEntries(dir.path()), QStringList{"devud3.dat"});
     }
 
@@ -163,13 +142,13 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString real = dir.filePath("real.ini");
         const QString link = dir.filePath("link.ini");
-        put(real, "[S]\nk=1\n");
+        putFile(real, "[S]\nk=1\n");
         QCOMPARE(::chmod(QFile::encodeName(real).constData(), 0640), 0);
         QVERIFY(QFile::link(real, link));
 
         QVERIFY(ProfileFile(link).writeString(u"S", u"k", u"2").ok());
         QVERIFY(QFileInfo(link).isSymLink());
-        QCOMPARE(contents(real), QByteArray("[S]\nk=2\n"));
+        QCOMPARE(fileContents(real), QByteArray("[S]\nk=2\n"));
         struct stat info {};
         QCOMPARE(::stat(QFile::encodeName(real).constData(), &info), 0);
         QCOMPARE(info.st_mode & 07777, 0640u);

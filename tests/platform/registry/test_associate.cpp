@@ -1,10 +1,11 @@
 // "Associate *.mp3 file extension with DAK-MP3" from the main window's menu, into temporary XDG folders:
 // the files it leaves, what the desktop's own tools make of them, and a failure that stops the sequence.
 
-#include "app/window/form_main.h"
+#include "app/ui/form_main.h"
 #include "platform/registry/desktop_entry.h"
 #include "tools/main_window_rig.h"
 #include "read_only_folder.h"
+#include "tools/files.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,12 +23,6 @@ using registry::KeyValue;
 using registry::ReadGroup;
 
 namespace {
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QString Value(const QList<KeyValue> &keys, const QString &key)
 {
@@ -95,7 +90,7 @@ private Q_SLOTS:
 
         const QString program = QCoreApplication::applicationFilePath();
         const QString quoted = '"' + program + '"';
-        const QByteArray desktop = ReadAll(DesktopFile());
+        const QByteArray desktop = fileContents(DesktopFile());
         const QList<KeyValue> kept = ReadGroup(desktop, "X-Shell Class mp3File");
         const QList<KeyValue> expected{{"DefaultIcon", program + ",0"},
                                        {"EditFlags", "_H_00010000"},
@@ -133,7 +128,7 @@ private Q_SLOTS:
         QCOMPARE(m_answers->requests().first().kind, Shell::Kind::Error);
         QVERIFY2(m_answers->texts().first().contains(MimeApps()), qPrintable(m_answers->texts().first()));
         // The open verb's command was the write that failed: the play verb was never written.
-        const QByteArray desktop = ReadAll(DesktopFile());
+        const QByteArray desktop = fileContents(DesktopFile());
         QCOMPARE(ReadGroup(desktop, "X-Shell Class mp3File").size(), 5);
         QCOMPARE(Value(ReadGroup(desktop, "Desktop Entry"), "Actions"), QStringLiteral("<absent>"));
     }

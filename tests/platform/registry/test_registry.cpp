@@ -7,6 +7,7 @@
 #include "platform/registry/shell_classes.h"
 #include "platform/registry/xdg_locations.h"
 #include "read_only_folder.h"
+#include "tools/files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,12 +18,6 @@
 using namespace registry;
 
 namespace {
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QString Value(const QList<KeyValue> &keys, const QString &key)
 {
@@ -165,21 +160,22 @@ private Q_SLOTS:
         // Before the default verb has a command, the entry has no Exec and nothing is made a default.
         for (int i = 0; i < 4; ++i)
             QCOMPARE(root.WriteDefaultValue(writes[i].first, writes[i].second), QString());
-        QByteArray desktop = ReadAll(root.DesktopFilePath());
+        QByteArray desktop = fileContents(root.DesktopFilePath());
         QCOMPARE(Value(ReadGroup(desktop, "Desktop Entry"), "Exec"), QStringLiteral("<absent>"));
         QVERIFY(!QFile::exists(root.MimeAppsPath()));
-        QCOMPARE(ReadAll(root.IconFilePath()), kPng);
+        QCOMPARE(fileContents(root.IconFilePath()), kPng);
 
         // The open verb's command makes the entry open files and the default for MP3 files.
         QCOMPARE(root.WriteDefaultValue(writes[4].first, writes[4].second), QString());
-        desktop = ReadAll(root.DesktopFilePath());
+        desktop = fileContents(root.DesktopFilePath());
         QCOMPARE(Value(ReadGroup(desktop, "Desktop Entry"), "Exec"), QStringLiteral("/opt/dak/dak-mp3 %f"));
         QCOMPARE(Value(ReadGroup(desktop, "Desktop Entry"), "Actions"), QStringLiteral("<absent>"));
-        QCOMPARE(ReadAll(root.MimeAppsPath()), QByteArray("[Default Applications]\naudio/mpeg=dak-mp3.desktop;\n"));
+        QCOMPARE(fileContents(root.MimeAppsPath()),
+                 QByteArray("[Default Applications]\naudio/mpeg=dak-mp3.desktop;\n"));
 
         for (int i = 5; i < 7; ++i)
             QCOMPARE(root.WriteDefaultValue(writes[i].first, writes[i].second), QString());
-        desktop = ReadAll(root.DesktopFilePath());
+        desktop = fileContents(root.DesktopFilePath());
         const QList<KeyValue> entry = ReadGroup(desktop, "Desktop Entry");
         QCOMPARE(Value(entry, "Type"), QStringLiteral("Application"));
         QCOMPARE(Value(entry, "Name"), QStringLiteral("DAK-MP3"));
@@ -206,12 +202,12 @@ private Q_SLOTS:
     {
         ClassesRoot root(Mp3Binding(), m_where);
         QCOMPARE(WriteAll(root, QStringLiteral("/opt/dak/dak-mp3")), QString());
-        const QByteArray desktop = ReadAll(root.DesktopFilePath());
-        const QByteArray mimeApps = ReadAll(root.MimeAppsPath());
+        const QByteArray desktop = fileContents(root.DesktopFilePath());
+        const QByteArray mimeApps = fileContents(root.MimeAppsPath());
         QCOMPARE(WriteAll(root, QStringLiteral("/opt/dak/dak-mp3")), QString());
-        QCOMPARE(ReadAll(root.DesktopFilePath()), desktop);
-        QCOMPARE(ReadAll(root.MimeAppsPath()), mimeApps);
-        QCOMPARE(ReadAll(root.IconFilePath()), kPng);
+        QCOMPARE(fileContents(root.DesktopFilePath()), desktop);
+        QCOMPARE(fileContents(root.MimeAppsPath()), mimeApps);
+        QCOMPARE(fileContents(root.IconFilePath()), kPng);
         // No temporary files are left beside them.
         QCOMPARE(QDir(m_where.dataHome + "/applications").entryList(QDir::Files | QDir::Hidden),
                  QStringList{"dak-mp3.desktop"});
@@ -222,7 +218,7 @@ private Q_SLOTS:
         ClassesRoot root(Mp3Binding(), m_where);
         QCOMPARE(WriteAll(root, QStringLiteral("/old/place/dak-mp3")), QString());
         QCOMPARE(WriteAll(root, QStringLiteral("/new place/dak-mp3")), QString());
-        const QByteArray desktop = ReadAll(root.DesktopFilePath());
+        const QByteArray desktop = fileContents(root.DesktopFilePath());
         QVERIFY2(!desktop.contains("/old/place"), desktop.constData());
         QCOMPARE(Value(ReadGroup(desktop, "Desktop Entry"), "Exec"), QStringLiteral("\"/new place/dak-mp3\" %f"));
         QCOMPARE(Value(ReadGroup(desktop, "Desktop Action play"), "Exec"), QStringLiteral("\"/new place/dak-mp3\" %f"));
@@ -236,8 +232,9 @@ private Q_SLOTS:
         QCOMPARE(root.WriteDefaultValue("MP3FILE\\Shell\\Open\\Command", "/a %1"), QString());
         QCOMPARE(root.WriteDefaultValue("mp3File\\shell\\open\\command", "/b %1"), QString());
         QCOMPARE(root.DefaultValue("mp3file\\SHELL\\open\\command"), QStringLiteral("/b %1"));
-        QCOMPARE(ReadGroup(ReadAll(root.DesktopFilePath()), "X-Shell Class mp3File").size(), 1);
-        QCOMPARE(Value(ReadGroup(ReadAll(root.DesktopFilePath()), "Desktop Entry"), "Exec"), QStringLiteral("/b %f"));
+        QCOMPARE(ReadGroup(fileContents(root.DesktopFilePath()), "X-Shell Class mp3File").size(), 1);
+        QCOMPARE(Value(ReadGroup(fileContents(root.DesktopFilePath()), "Desktop Entry"), "Exec"),
+                 QStringLiteral("/b %f"));
     }
 
     void keysThisDesktopCannotKeepAreRefused()

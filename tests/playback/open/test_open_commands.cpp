@@ -2,15 +2,16 @@
 // the shell seam answered by a script: what is opened, what the folder import leaves in the library, the
 // progress of a long import and its cancel button.
 
-#include "app/window/AppWindows.h"
-#include "app/window/form_main.h"
-#include "library/LibraryViews.h"
-#include "playback/NowPlaying.h"
-#include "library/import/FolderImport.h"
-#include "tools/ScriptedAnswers.h"
+#include "app/ui/app_windows.h"
+#include "app/ui/form_main.h"
+#include "library/ui/library_views.h"
+#include "playback/now_playing.h"
+#include "library/import/folder_import.h"
+#include "tools/scripted_answers.h"
 #include "playback/XaudioPlayer.h"
-#include "playback/form_openurl.h"
+#include "playback/ui/form_openurl.h"
 #include "tools/fixtures.h"
+#include "tools/files.h"
 
 #include <QAction>
 #include <QDir>
@@ -32,20 +33,6 @@ namespace {
 
 const QString kSetUnknown = QStringLiteral("Name of the Set unknown.");
 const QString kTitleUnknown = QStringLiteral("Song Title unknown.");
-
-QByteArray Contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void Put(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 QStringList TopLevelTexts(QTreeWidget *tree)
 {
@@ -161,8 +148,8 @@ private Q_SLOTS:
         Song("Music/Album/a.mp3");
         Song("Music/.cache/c.mp3");
         // The set of the first file found exists already: its first song, an old one, plays.
-        Put(Library("setlib.dat"), "Album\r\n");
-        Put(Library("Album.set"), "old=" + m_song.toUtf8() + "\r\n");
+        putFile(Library("setlib.dat"), "Album\r\n");
+        putFile(Library("Album.set"), "old=" + m_song.toUtf8() + "\r\n");
         form_main->settings.Options.openfolderrecursive = true;
         form_main->settings.Options.autoplayonopen = false;
 
@@ -173,10 +160,10 @@ private Q_SLOTS:
         QCOMPARE(m_answers->requests().constFirst().title, QString("Open Folder..."));
         QCOMPARE(m_answers->texts().size(), 1);  // nothing to tell
 
-        QCOMPARE(Contents(Library("setlib.dat")), QByteArray("Album\r\nRock\r\n"));
-        QCOMPARE(Contents(Library("Album.set")),
+        QCOMPARE(fileOrMissing(Library("setlib.dat")), QByteArray("Album\r\nRock\r\n"));
+        QCOMPARE(fileOrMissing(Library("Album.set")),
                  ("old=" + m_song + "\r\na=" + music + "/Album/a.mp3\r\nb=" + music + "/Album/b.mp3\r\n").toUtf8());
-        QCOMPARE(Contents(Library("Rock.set")), ("01=" + music + "/Rock/01.mp3\r\n").toUtf8());
+        QCOMPARE(fileOrMissing(Library("Rock.set")), ("01=" + music + "/Rock/01.mp3\r\n").toUtf8());
         QCOMPARE(TopLevelTexts(form_main->treeview_songlibrary), (QStringList{"Album", "Rock"}));
         QCOMPARE(form_main->label_setname->text(), QString("Album"));
         QCOMPARE(form_main->label_songtitle->text(), QString("old"));
@@ -187,7 +174,7 @@ private Q_SLOTS:
         form_main->settings.Options.openfolderrecursive = false;
         m_answers->pushPath(music + "/Rock");
         QVERIFY(Tform_main::ClickMenuItem(form_main->pop_openfolder));
-        QCOMPARE(Contents(Library("Rock.set")), ("01=" + music + "/Rock/01.mp3\r\n").toUtf8());
+        QCOMPARE(fileOrMissing(Library("Rock.set")), ("01=" + music + "/Rock/01.mp3\r\n").toUtf8());
         QCOMPARE(form_main->label_setname->text(), QString("Rock"));
         QCOMPARE(form_main->label_songtitle->text(), QString("01"));
     }
@@ -201,11 +188,11 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(Library("setlib.dat")));
 
         QDir().mkpath(m_music->path() + "/Empty");
-        Put(Library("setlib.dat"), "");
+        putFile(Library("setlib.dat"), "");
         m_answers->pushPath(m_music->path() + "/Empty");
         QVERIFY(Tform_main::ClickMenuItem(form_main->pop_openfolder));
         QCOMPARE(m_answers->texts().constLast(), import::NothingFoundText(m_music->path() + "/Empty"));
-        QCOMPARE(Contents(Library("setlib.dat")), QByteArray());
+        QCOMPARE(fileOrMissing(Library("setlib.dat")), QByteArray());
         QCOMPARE(form_main->label_setname->text(), before);
     }
 
@@ -213,7 +200,7 @@ private Q_SLOTS:
     {
         for (int i = 0; i < 2000; ++i)
             Song(QString("Many/F%1/s%2.mp3").arg(i / 100, 2, 10, QChar('0')).arg(i % 100, 2, 10, QChar('0')));
-        Put(Library("setlib.dat"), "");
+        putFile(Library("setlib.dat"), "");
         form_main->settings.Options.openfolderrecursive = true;
         const QString before = form_main->label_filename->text();
 
@@ -236,12 +223,14 @@ private Q_SLOTS:
         QVERIFY(shown);
 
         // What was handled before the cancel is in the library, in order and complete; nothing plays.
-        const QStringList sets = QString::fromUtf8(Contents(Library("setlib.dat"))).split("\r\n", Qt::SkipEmptyParts);
+        const QStringList sets =
+            QString::fromUtf8(fileOrMissing(Library("setlib.dat"))).split("\r\n", Qt::SkipEmptyParts);
         QVERIFY(!sets.isEmpty() && sets.size() < 20);
         int songs = 0;
         for (int s = 0; s < sets.size(); ++s) {
             QCOMPARE(sets.at(s), QString("F%1").arg(s, 2, 10, QChar('0')));
-            const QStringList lines = QString::fromUtf8(Contents(Library(sets.at(s) + ".set"))).split("\r\n", Qt::SkipEmptyParts);
+            const QStringList lines =
+                QString::fromUtf8(fileOrMissing(Library(sets.at(s) + ".set"))).split("\r\n", Qt::SkipEmptyParts);
             if (s + 1 < sets.size())
                 QCOMPARE(lines.size(), 100);
             for (int i = 0; i < lines.size(); ++i)
@@ -258,7 +247,7 @@ private Q_SLOTS:
     {
         for (int i = 0; i < 400; ++i)
             Song(QString("Many/F%1/s%2.mp3").arg(i / 100).arg(i % 100, 2, 10, QChar('0')));
-        Put(Library("setlib.dat"), "");
+        putFile(Library("setlib.dat"), "");
         form_main->settings.Options.openfolderrecursive = true;
 
         // While the progress shows, "Open Folder..." is chosen again (a hotkey, say): it does nothing.
@@ -280,7 +269,7 @@ private Q_SLOTS:
         hand.stop();
         QCOMPARE(again, 1);
         QCOMPARE(m_answers->pending(), 1);  // the second browser never opened
-        QCOMPARE(Contents(Library("setlib.dat")), QByteArray("F0\r\nF1\r\nF2\r\nF3\r\n"));
+        QCOMPARE(fileOrMissing(Library("setlib.dat")), QByteArray("F0\r\nF1\r\nF2\r\nF3\r\n"));
         QCOMPARE(form_main->label_setname->text(), QString("F0"));
     }
 };

@@ -1,9 +1,10 @@
 // The file and folder dialogs of the shell seam without a script: the real Qt dialogs appear with their
 // titles and modes and give back what the user chose, or empty text for Cancel.
 
-#include "tools/ScriptedAnswers.h"
-#include "platform/shell/Shell.h"
-#include "platform/shell/ui/ShellDialogs.h"
+#include "tools/scripted_answers.h"
+#include "platform/shell/shell.h"
+#include "platform/shell/ui/shell_dialogs.h"
+#include "tools/dialog_hand.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,33 +13,10 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
 namespace {
-
-// Runs `act` on the modal dialog as soon as one is showing; lives for one dialog call.
-class DialogHand {
-public:
-    explicit DialogHand(std::function<void(QFileDialog *)> act) : act_(std::move(act))
-    {
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
-            if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
-                timer_.stop();
-                seen_ = true;
-                act_(dialog);
-            }
-        });
-        timer_.start(10);
-    }
-    bool seen() const { return seen_; }
-
-private:
-    QTimer timer_;
-    std::function<void(QFileDialog *)> act_;
-    bool seen_ = false;
-};
 
 // Types `text` into the dialog's file name field and presses Enter, as a user does.
 void TypeAndEnter(QFileDialog *dialog, const QString &text)
@@ -66,7 +44,7 @@ private Q_SLOTS:
         QString title;
         bool foldersOnly = false;
         bool readOnly = false;
-        DialogHand hand([&](QFileDialog *dialog) {
+        DialogHand<QFileDialog> hand([&](QFileDialog *dialog) {
             title = dialog->windowTitle();
             foldersOnly = dialog->fileMode() == QFileDialog::Directory && dialog->testOption(QFileDialog::ShowDirsOnly);
             readOnly = dialog->testOption(QFileDialog::ReadOnly);
@@ -78,13 +56,13 @@ private Q_SLOTS:
         QVERIFY(foldersOnly);
         QVERIFY(readOnly);
 
-        DialogHand cancel([](QFileDialog *dialog) { dialog->reject(); });
+        DialogHand<QFileDialog> cancel([](QFileDialog *dialog) { dialog->reject(); });
         QCOMPARE(Shell::BrowseForFolder(QStringLiteral("Browse for Folder")), QString());
         QVERIFY(cancel.seen());
 
         // The next dialog opens where this one was left.
         QString next;
-        DialogHand again([&](QFileDialog *dialog) {
+        DialogHand<QFileDialog> again([&](QFileDialog *dialog) {
             next = dialog->directory().absolutePath();
             TypeAndEnter(dialog, "/");
         });
@@ -101,7 +79,7 @@ private Q_SLOTS:
         QString title, start;
         bool existingFile = false;
         QStringList filters;
-        DialogHand hand([&](QFileDialog *dialog) {
+        DialogHand<QFileDialog> hand([&](QFileDialog *dialog) {
             title = dialog->windowTitle();
             start = dialog->directory().absolutePath();
             existingFile = dialog->fileMode() == QFileDialog::ExistingFile;
@@ -115,7 +93,7 @@ private Q_SLOTS:
         QVERIFY(existingFile);
         QVERIFY(filters.isEmpty() || filters == QStringList{"All Files (*)"});
 
-        DialogHand cancel([&](QFileDialog *dialog) {
+        DialogHand<QFileDialog> cancel([&](QFileDialog *dialog) {
             start = dialog->directory().absolutePath();
             dialog->reject();
         });

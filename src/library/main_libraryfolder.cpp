@@ -1,9 +1,0 @@
-// "Enter Library Folder...": the dialog in which the user types, browses for or resets the library folder.
-
-#include "app/window/form_main.h"
-#include "library/form_libraryfolder.h"
-
-void Tform_main::pop_libraryfolderClick()
-{
-    form_libraryfolder->ShowLibraryFolder();
-}
