@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(server->isListening(), QStringLiteral("test server"));
     const QByteArray body(reinterpret_cast<const char *>(data), qsizetype(size));
     server->setRoute(QStringLiteral("/sized.mp3"), testtools::HttpResponse::ok(body));
-    server->setRoute(QStringLiteral("/stream.mp3"), testtools::HttpResponse::ok(body, testtools::HttpResponse::Length::None));
+    server->setRoute(QStringLiteral("/stream.mp3"),
+                     testtools::HttpResponse::ok(body, testtools::HttpResponse::Length::None));
     static const bool timeouts = [] {
         XA_Player *player = fuzz::sharedEngine().player();
         control_message_send_SI(player, XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "http.stall_timeout_ms", 2000);

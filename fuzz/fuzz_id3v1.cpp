@@ -25,7 +25,7 @@ QString text(FuzzedDataProvider &in, size_t maxBytes)
 bool sameFields(const TMP3TagData &a, const TMP3TagData &b)
 {
     return a.Title == b.Title && a.Artist == b.Artist && a.Album == b.Album && a.Comment == b.Comment &&
-           a.Year == b.Year && a.GenreID == b.GenreID;
+        a.Year == b.Year && a.GenreID == b.GenreID;
 }
 
 // The same texts as the editor shows them (up to a NUL): a text shorter than its field reads back with the NUL
@@ -34,8 +34,8 @@ bool sameShownFields(const TMP3TagData &a, const TMP3TagData &b)
 {
     using Id3v1::ShownText;
     return ShownText(a.Title) == ShownText(b.Title) && ShownText(a.Artist) == ShownText(b.Artist) &&
-           ShownText(a.Album) == ShownText(b.Album) && ShownText(a.Comment) == ShownText(b.Comment) &&
-           ShownText(a.Year) == ShownText(b.Year) && a.GenreID == b.GenreID;
+        ShownText(a.Album) == ShownText(b.Album) && ShownText(a.Comment) == ShownText(b.Comment) &&
+        ShownText(a.Year) == ShownText(b.Year) && a.GenreID == b.GenreID;
 }
 
 TMP3TagData recordOf(const TMP3Tag &tag)
@@ -53,8 +53,8 @@ TMP3TagData recordOf(const TMP3Tag &tag)
 QString describe(const TMP3TagData &d)
 {
     return fuzz::shown(d.Title) + QStringLiteral(" | ") + fuzz::shown(d.Artist) + QStringLiteral(" | ") +
-           fuzz::shown(d.Album) + QStringLiteral(" | ") + fuzz::shown(d.Year) + QStringLiteral(" | ") +
-           fuzz::shown(d.Comment) + QStringLiteral(" | ") + QString::number(d.GenreID);
+        fuzz::shown(d.Album) + QStringLiteral(" | ") + fuzz::shown(d.Year) + QStringLiteral(" | ") +
+        fuzz::shown(d.Comment) + QStringLiteral(" | ") + QString::number(d.GenreID);
 }
 
 // A text that the block keeps exactly: Latin-1, no NUL, no blank at its end.
@@ -90,8 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString path = fuzz::scratchPath(QStringLiteral("song.mp3"));
     FUZZ_CHECK(fuzz::writeFile(path, original), path);
     const qsizetype fileSize = original.size();
-    const bool hadTag = fileSize > Id3v1::kBlockSize &&
-                        original.mid(fileSize - Id3v1::kBlockSize, 3) == "TAG";
+    const bool hadTag = fileSize > Id3v1::kBlockSize && original.mid(fileSize - Id3v1::kBlockSize, 3) == "TAG";
     const QByteArray before = hadTag ? original.left(fileSize - Id3v1::kBlockSize) : original;
 
     TMP3Tag tag;
@@ -102,7 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(sameFields(recordOf(tag), block), fuzz::shown(original.right(Id3v1::kBlockSize)));
         // Parsing is stable: the block built from a parsed record parses to the same record.
         FUZZ_CHECK(sameShownFields(Id3v1::ParseBlock(Id3v1::BuildBlock(block)), block),
-                   describe(block) + QStringLiteral(" became ") + describe(Id3v1::ParseBlock(Id3v1::BuildBlock(block))));
+                   describe(block) + QStringLiteral(" became ") +
+                       describe(Id3v1::ParseBlock(Id3v1::BuildBlock(block))));
     }
 
     tag.SetTitle(title);
@@ -120,7 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray block = Id3v1::BuildBlock(record);
     FUZZ_CHECK(block.size() == Id3v1::kBlockSize, QString::number(block.size()));
     const QByteArray written = fuzz::readFile(path);
-    FUZZ_CHECK(written == before + block, QStringLiteral("file after writing the tag: ") + fuzz::shown(written.right(200)));
+    FUZZ_CHECK(written == before + block,
+               QStringLiteral("file after writing the tag: ") + fuzz::shown(written.right(200)));
 
     if (written.size() > Id3v1::kBlockSize) {
         tag.ReadTag();

@@ -27,16 +27,14 @@ QString text(FuzzedDataProvider &in, size_t maxBytes)
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
 
-bool sameName(const QString &a, const QString &b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
+bool sameName(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 void checkReadsBackAlike(const IniDocument &doc, const IniDocument &again, const QByteArray &file)
 {
     FUZZ_CHECK(again.sectionNames() == doc.sectionNames(), fuzz::shown(file));
     for (const QString &section : doc.sectionNames())
-        FUZZ_CHECK(again.entries(section) == doc.entries(section), section + QStringLiteral(" in ") + fuzz::shown(file));
+        FUZZ_CHECK(again.entries(section) == doc.entries(section),
+                   section + QStringLiteral(" in ") + fuzz::shown(file));
 }
 
 void checkSettingsRoundTrip(const QString &path)
@@ -89,9 +87,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         QString expected = value;
         expected.replace(u'\r', u' ').replace(u'\n', u' ');
         const std::optional<QString> got = after.value(section, key);
-        FUZZ_CHECK(got && *got == expected, QStringLiteral("[") + section + QStringLiteral("] ") + key + QStringLiteral(" = ") + fuzz::shown(value) +
-                                                QStringLiteral(" read back as ") + fuzz::shown(got.value_or(QStringLiteral("<absent>"))) +
-                                                QStringLiteral(" from ") + fuzz::shown(changed));
+        FUZZ_CHECK(got && *got == expected,
+                   QStringLiteral("[") + section + QStringLiteral("] ") + key + QStringLiteral(" = ") +
+                       fuzz::shown(value) + QStringLiteral(" read back as ") +
+                       fuzz::shown(got.value_or(QStringLiteral("<absent>"))) + QStringLiteral(" from ") +
+                       fuzz::shown(changed));
         // Every other key keeps its value. Looked up section by section through one map per section: a key
         // at a time would cost a pass over the whole file per key.
         QSet<QString> afterSections;
@@ -107,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                     continue;
                 const auto found = afterValues.constFind(entry.key.toCaseFolded());
                 FUZZ_CHECK(found != afterValues.constEnd() && *found == entry.value,
-                           QStringLiteral("[") + name + QStringLiteral("] ") + entry.key + QStringLiteral(" changed by writing [") + section + QStringLiteral("] ") + key +
+                           QStringLiteral("[") + name + QStringLiteral("] ") + entry.key +
+                               QStringLiteral(" changed by writing [") + section + QStringLiteral("] ") + key +
                                QStringLiteral(" in ") + fuzz::shown(file));
             }
         }

@@ -18,17 +18,15 @@
 
 namespace {
 
-QByteArray bytes(const std::string &s)
-{
-    return QByteArray(s.data(), qsizetype(s.size()));
-}
+QByteArray bytes(const std::string &s) { return QByteArray(s.data(), qsizetype(s.size())); }
 
 void checkRoundTrip(const QByteArray &file)
 {
     const QStringList lines = SplitLibraryText(file);
     const QStringList again = SplitLibraryText(EncodeLibraryText(lines));
-    FUZZ_CHECK(again == lines, QStringLiteral("lines change when written and read again: ") + fuzz::shown(file) + QStringLiteral(" -> ") +
-                                   fuzz::shown(EncodeLibraryText(lines)));
+    FUZZ_CHECK(again == lines,
+               QStringLiteral("lines change when written and read again: ") + fuzz::shown(file) +
+                   QStringLiteral(" -> ") + fuzz::shown(EncodeLibraryText(lines)));
 }
 
 QStringList onDisk(const QString &path)

@@ -86,8 +86,8 @@ void librarySeeds()
     const QByteArray set = EncodeLibraryText({SongLine(QStringLiteral("Song A"), QStringLiteral("/music/a.mp3")),
                                               SongLine(QStringLiteral("B = C"), QStringLiteral("/music/b=c.mp3")),
                                               QStringLiteral("/music/no title.mp3")});
-    seed(QStringLiteral("fuzz_library"), QStringLiteral("library"), text(QString::fromUtf8(library)) +
-                                                                         text(QStringLiteral("New Set")) + set);
+    seed(QStringLiteral("fuzz_library"), QStringLiteral("library"),
+         text(QString::fromUtf8(library)) + text(QStringLiteral("New Set")) + set);
     const QByteArray legacy = EncodeLibraryText({QStringLiteral("Caf\u00e9"), QString()}).replace("\xc3\xa9", "\xe9");
     seed(QStringLiteral("fuzz_library"), QStringLiteral("legacy"),
          text(QString::fromLatin1(legacy)) + text(QStringLiteral("rock")) + set.left(set.size() / 2));
@@ -121,8 +121,8 @@ void id3Seeds()
     d.Comment = QStringLiteral("comment");
     d.GenreID = 17;
     const QByteArray fields = text(QStringLiteral("New Title")) + text(QStringLiteral("Artist")) +
-                              text(QStringLiteral("Album")) + text(QStringLiteral("2024")) +
-                              text(QStringLiteral("A comment of thirty characters")) ;
+        text(QStringLiteral("Album")) + text(QStringLiteral("2024")) +
+        text(QStringLiteral("A comment of thirty characters"));
     const QByteArray audioBytes = QByteArray(300, '\xff');
     seed(QStringLiteral("fuzz_id3v1"), QStringLiteral("tagged"), fields + audioBytes + Id3v1::BuildBlock(d) + "\x0c");
     seed(QStringLiteral("fuzz_id3v1"), QStringLiteral("untagged"), fields + audioBytes + QByteArray(1, 0));

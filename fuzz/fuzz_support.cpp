@@ -42,10 +42,7 @@ const QString &scratchFolder()
     return path;
 }
 
-QString scratchPath(const QString &name)
-{
-    return scratchFolder() + u'/' + name;
-}
+QString scratchPath(const QString &name) { return scratchFolder() + u'/' + name; }
 
 bool writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -92,9 +89,6 @@ QString shown(const QByteArray &bytes)
     return text;
 }
 
-QString shown(const QString &text)
-{
-    return shown(text.toUtf8());
-}
+QString shown(const QString &text) { return shown(text.toUtf8()); }
 
 }  // namespace fuzz

@@ -32,8 +32,8 @@ QString shown(const QString &text);
 
 }  // namespace fuzz
 
-#define FUZZ_CHECK(condition, detail)                                        \
-    do {                                                                     \
-        if (!(condition))                                                    \
-            ::fuzz::fail(__FILE__, __LINE__, #condition, (detail));          \
+#define FUZZ_CHECK(condition, detail)                                                                                  \
+    do {                                                                                                               \
+        if (!(condition))                                                                                              \
+            ::fuzz::fail(__FILE__, __LINE__, #condition, (detail));                                                    \
     } while (false)

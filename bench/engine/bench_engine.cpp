@@ -195,7 +195,7 @@ bool rawOutputLatency(Fixtures &fx, const QString &file)
         std::atomic<bool> quit{false};
         const QByteArray path = QFile::encodeName(out);
         std::thread watcher([&] {
-            struct stat st{};
+            struct stat st { };
             while (!quit) {
                 if (::stat(path.constData(), &st) == 0 && st.st_size > 0) {
                     firstBytes = nowNs();
@@ -309,8 +309,8 @@ double seekMilliseconds(const QString &file, const char *output, int pauseMs, co
     }
     printSeries(QStringLiteral("seek ") + QLatin1String(label), times);
     if (misplaced > 0)
-        std::fprintf(stderr, "bench_engine: seek %s: %d of %d seeks reported a position more than 0.1%% off\n",
-                     label, misplaced, seeks);
+        std::fprintf(stderr, "bench_engine: seek %s: %d of %d seeks reported a position more than 0.1%% off\n", label,
+                     misplaced, seeks);
     return median(times);
 }
 
@@ -347,8 +347,8 @@ bool playBoth(const QString &file, PlaybackCost &cost)
 {
     const QString helper = QCoreApplication::applicationDirPath() + QStringLiteral("/engine_play_helper");
     const ProcessCost e = runMeasured({helper, file, QStringLiteral("pulse")});
-    const ProcessCost m = runMeasured({QStringLiteral("mpg123"), QStringLiteral("-q"), QStringLiteral("-o"),
-                                       QStringLiteral("pulse"), file});
+    const ProcessCost m = runMeasured(
+        {QStringLiteral("mpg123"), QStringLiteral("-q"), QStringLiteral("-o"), QStringLiteral("pulse"), file});
     if (!e.ok || !m.ok)
         return fail(QStringLiteral("cpu: ") + e.error + QLatin1Char(' ') + m.error);
     cost.engineCpu.push_back(e.cpuSeconds);
@@ -387,7 +387,7 @@ bool benchCpu(const QString &file, const QString &oneSecond)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {

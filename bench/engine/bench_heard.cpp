@@ -288,8 +288,8 @@ int main(int argc, char **argv)
         engine->openInput(lowHigh);
         control_message_send_N(engine->player(), XA_MSG_COMMAND_PLAY);
         wait(*engine, 300);
-        QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("suspend-sink"), QStringLiteral("test"),
-                                                    QStringLiteral("1")});
+        QProcess::execute(QStringLiteral("pactl"),
+                          {QStringLiteral("suspend-sink"), QStringLiteral("test"), QStringLiteral("1")});
         wait(*engine, 500);
         for (int i = 0; i < 10; ++i) {
             engine->discardPending();
@@ -302,11 +302,12 @@ int main(int argc, char **argv)
         const qint64 before = nowNs();
         delete engine;
         deleteMs = double(nowNs() - before) / 1e6;
-        QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("suspend-sink"), QStringLiteral("test"),
-                                                    QStringLiteral("0")});
+        QProcess::execute(QStringLiteral("pactl"),
+                          {QStringLiteral("suspend-sink"), QStringLiteral("test"), QStringLiteral("0")});
     }
     if (qEnvironmentVariableIsSet("DAK_BENCH_VERBOSE")) {
-        for (const auto &[label, v] : {std::pair{"pause", &pauses}, {"stop", &stops}, {"seek", &seeks}, {"gap", &gaps}}) {
+        for (const auto &[label, v] :
+             {std::pair{"pause", &pauses}, {"stop", &stops}, {"seek", &seeks}, {"gap", &gaps}}) {
             std::fprintf(stderr, "%s (ms):", label);
             for (double t : *v)
                 std::fprintf(stderr, " %.1f", t);

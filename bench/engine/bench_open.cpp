@@ -44,7 +44,7 @@ double openToFirstSound(EngineDriver &engine, const QString &file, const QString
     std::atomic<bool> quit{false};
     const QByteArray path = QFile::encodeName(out);
     std::thread watcher([&] {
-        struct stat st{};
+        struct stat st { };
         while (!quit) {
             if (::stat(path.constData(), &st) == 0 && st.st_size > 0) {
                 firstBytes = nowNs();
@@ -92,7 +92,7 @@ bool measure(Fixtures &fx, const QString &file, const char *name, int runs)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {

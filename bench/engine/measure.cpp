@@ -23,8 +23,8 @@ double processCpuSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 double referenceDecodeSeconds(const QString &file, double *cpuSeconds)
@@ -74,7 +74,8 @@ ProcessCost runMeasured(const QStringList &argv)
     pid_t pid = 0;
     const int rc = posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ);
     if (rc != 0) {
-        cost.error = QStringLiteral("cannot start %1: %2").arg(argv.value(0), QString::fromLocal8Bit(std::strerror(rc)));
+        cost.error =
+            QStringLiteral("cannot start %1: %2").arg(argv.value(0), QString::fromLocal8Bit(std::strerror(rc)));
         return cost;
     }
     int status = 0;
@@ -86,8 +87,8 @@ ProcessCost runMeasured(const QStringList &argv)
         }
     }
     cost.wallSeconds = double(nowNs() - start) / 1e9;
-    cost.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    cost.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     cost.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     if (!cost.ok)
         cost.error = QStringLiteral("%1 exited with status %2").arg(argv.join(QLatin1Char(' '))).arg(status);
@@ -109,4 +110,4 @@ void report(const char *name, double value, int decimals)
     std::fflush(stdout);
 }
 
-} // namespace bench
+}  // namespace bench

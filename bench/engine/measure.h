@@ -27,8 +27,8 @@ double referenceDecodeSeconds(const QString &file, double *cpuSeconds = nullptr)
 double processCpuSeconds();
 
 struct ProcessCost {
-    bool ok = false;         // started and exited with status 0
-    double cpuSeconds = 0;   // user + system time of the child
+    bool ok = false;        // started and exited with status 0
+    double cpuSeconds = 0;  // user + system time of the child
     double wallSeconds = 0;
     QString error;
 };
@@ -40,4 +40,4 @@ double median(std::vector<double> values);
 // Prints "name: value" with a fixed number of decimals.
 void report(const char *name, double value, int decimals = 3);
 
-} // namespace bench
+}  // namespace bench

@@ -50,7 +50,8 @@ double oneHandOver(const QString &program, const QString &song)
     QThread::msleep(1500);  // the start-up has run
 
     QProcess events;
-    events.start(QStringLiteral("stdbuf"), {QStringLiteral("-oL"), QStringLiteral("pactl"), QStringLiteral("subscribe")});
+    events.start(QStringLiteral("stdbuf"),
+                 {QStringLiteral("-oL"), QStringLiteral("pactl"), QStringLiteral("subscribe")});
     if (!events.waitForStarted())
         return -1;
     QThread::msleep(300);

@@ -53,11 +53,14 @@ QStringList songs(int count, const QString &prefix)
     QStringList lines;
     lines.reserve(count);
     for (int i = 0; i < count; ++i)
-        lines.append(QStringLiteral("%1 Song %2=/home/user/Music/%1/Album %3/%2 - Song Title.mp3").arg(prefix).arg(i).arg(i / 12));
+        lines.append(QStringLiteral("%1 Song %2=/home/user/Music/%1/Album %3/%2 - Song Title.mp3")
+                         .arg(prefix)
+                         .arg(i)
+                         .arg(i / 12));
     return lines;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -106,34 +109,35 @@ int main(int argc, char **argv)
           medianMs([&] { store.AddSong("/home/user/Music/New/added.mp3", "Big"); }));
     bool renamed = false;
     print("library_rename_song_in_20000_song_set_ms", medianMs([&] {
-        const QString a = QStringLiteral("Big Song 19999"), b = QStringLiteral("Renamed Song");
-        store.RenameSong(renamed ? b : a, renamed ? a : b, "Big", "/elsewhere.mp3");
-        renamed = !renamed;
-    }));
+              const QString a = QStringLiteral("Big Song 19999"), b = QStringLiteral("Renamed Song");
+              store.RenameSong(renamed ? b : a, renamed ? a : b, "Big", "/elsewhere.mp3");
+              renamed = !renamed;
+          }));
     print("library_remove_song_from_20000_song_set_ms", medianMs([&] { store.RemoveSong("added", "Big"); }));
     print("library_add_remove_set_among_2001_ms", medianMs([&] {
-        store.AddSet("Bench Set", 5);
-        store.RemoveSet("Bench Set");
-    }));
+              store.AddSet("Bench Set", 5);
+              store.RemoveSet("Bench Set");
+          }));
     print("library_rename_set_twice_among_2001_ms", medianMs([&] {
-        store.RenameSet("Set 0007", "Renamed");
-        store.RenameSet("Renamed", "Set 0007");
-    }));
+              store.RenameSet("Set 0007", "Renamed");
+              store.RenameSet("Renamed", "Set 0007");
+          }));
 
     // A folder import of 500 songs into a new set: the check-and-add cycle for each found file.
-    print("library_import_500_songs_ms", medianMs(
-                                              [&] {
-                                                  store.OpenLibrary();
-                                                  for (int i = 0; i < 500; ++i) {
-                                                      const QString file = QStringLiteral("/import/Imported/%1.mp3").arg(i);
-                                                      if (!store.DoesSetExist("Imported"))
-                                                          store.AddSet("Imported", -1);
-                                                      if (!store.DoesSongExist(file, "Imported"))
-                                                          store.AddSong(file, "Imported");
-                                                  }
-                                                  store.RemoveSet("Imported");
-                                              },
-                                              3));
+    print("library_import_500_songs_ms",
+          medianMs(
+              [&] {
+                  store.OpenLibrary();
+                  for (int i = 0; i < 500; ++i) {
+                      const QString file = QStringLiteral("/import/Imported/%1.mp3").arg(i);
+                      if (!store.DoesSetExist("Imported"))
+                          store.AddSet("Imported", -1);
+                      if (!store.DoesSongExist(file, "Imported"))
+                          store.AddSong(file, "Imported");
+                  }
+                  store.RemoveSet("Imported");
+              },
+              3));
 
     print("library_messages_shown", static_cast<double>(answers.texts().size()));
     return 0;

@@ -101,9 +101,9 @@ int main(int argc, char **argv)
     form_main = &window;
     window.settings.Options.libraryfolder = folder.path();
     const QByteArray build = qgetenv("DAK_BUILD_DIR");
-    window.Views().TreeImageFolder =
-        build.isEmpty() ? QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../.."))
-                        : QString::fromLocal8Bit(build);
+    window.Views().TreeImageFolder = build.isEmpty()
+        ? QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../.."))
+        : QString::fromLocal8Bit(build);
 
     print("create_library_menu", median([&] { window.CreateLibraryMenu(); }, 5));
 
@@ -113,29 +113,31 @@ int main(int argc, char **argv)
     window.label_setname->setText(set);
     window.label_songtitle->setText(title);
     int state = 0;
-    print("state_mark", median(
-                            [&] {
-                                // As the now-playing display does on every player state: clear all marks,
-                                // then mark the song, through the views' index.
-                                state = state % 3 + 1;
-                                library::ClearSongMarks(window.treeview_songlibrary);
-                                library::UncheckLibraryMenu(window.pop_songlibrary);
-                                library::MarkSongs(window.treeview_songlibrary, title, state);
-                                library::CheckLibraryMenu(window.pop_songlibrary, set, title);
-                            },
-                            21));
+    print("state_mark",
+          median(
+              [&] {
+                  // As the now-playing display does on every player state: clear all marks,
+                  // then mark the song, through the views' index.
+                  state = state % 3 + 1;
+                  library::ClearSongMarks(window.treeview_songlibrary);
+                  library::UncheckLibraryMenu(window.pop_songlibrary);
+                  library::MarkSongs(window.treeview_songlibrary, title, state);
+                  library::CheckLibraryMenu(window.pop_songlibrary, set, title);
+              },
+              21));
     library::ClearSongMarks(window.treeview_songlibrary);
     library::UncheckLibraryMenu(window.pop_songlibrary);
     // The same with plain walks over every node and entry, for comparison.
-    print("state_mark_walk", median(
-                                 [&] {
-                                     state = state % 3 + 1;
-                                     playback::ClearSongMarks(window.treeview_songlibrary);
-                                     playback::UncheckLibraryMenu(window.pop_songlibrary);
-                                     playback::MarkSongs(window.treeview_songlibrary, title, state);
-                                     playback::CheckLibraryMenu(window.pop_songlibrary, set, title);
-                                 },
-                                 21));
+    print("state_mark_walk",
+          median(
+              [&] {
+                  state = state % 3 + 1;
+                  playback::ClearSongMarks(window.treeview_songlibrary);
+                  playback::UncheckLibraryMenu(window.pop_songlibrary);
+                  playback::MarkSongs(window.treeview_songlibrary, title, state);
+                  playback::CheckLibraryMenu(window.pop_songlibrary, set, title);
+              },
+              21));
     form_main = nullptr;
     return 0;
 }

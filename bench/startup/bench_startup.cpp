@@ -30,8 +30,8 @@ bool iconDocked(Display *dpy, Window w, const char *wmClass, int depth = 0)
         XFree(hint.res_name);
         XFree(hint.res_class);
         XWindowAttributes a{};
-        if (match && XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable && a.width <= 64 &&
-            a.height <= 64 && depth > 1)
+        if (match && XGetWindowAttributes(dpy, w, &a) && a.map_state == IsViewable && a.width <= 64 && a.height <= 64 &&
+            depth > 1)
             return true;
     }
     Window root, parent, *children = nullptr;
@@ -47,8 +47,7 @@ bool iconDocked(Display *dpy, Window w, const char *wmClass, int depth = 0)
 }
 
 // Milliseconds from start to docked icon; the process is left running in `process`.
-double timeToTray(Display *dpy, QProcess &process, const QString &program, const QStringList &args,
-                  const char *wmClass)
+double timeToTray(Display *dpy, QProcess &process, const QString &program, const QStringList &args, const char *wmClass)
 {
     // The icon of the run before may still sit in the tray until the tray host has handled its end (slow on
     // a busy machine): the clock starts only once it is gone, so that it is not taken for the new one.
@@ -98,13 +97,30 @@ bool prepareProgramFolder(const QString &buildDir, const QString &folder)
         if (!QFile::copy(build.filePath(name), folder + '/' + name))
             return false;
     QFile::setPermissions(folder + "/dak-mp3", QFile::permissions(build.filePath("dak-mp3")));
-    const char *keys[] = {"ShowWindow", "SetRewindTime", "SetFastForwardTime", "ConfigureHotkeys",
-                          "ModifyAudioSettings", "ManageLibrary", "OpenFile", "OpenFolder", "OpenURL", "Play",
-                          "Pause", "Stop", "Rewind", "FastForward", "ShowMiniInfo", "PreviousSong", "NextSong",
-                          "PlayRandomSet", "PlayRandomSong", "About", "Exit"};
-    const char *texts[] = {"F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12",
-                           "Ctrl+F1", "Ctrl+F2", "Ctrl+F3", "Ctrl+F4", "Ctrl+F5", "Ctrl+F6", "Ctrl+F7",
-                           "Ctrl+F8", "Ctrl+F9"};
+    const char *keys[] = {"ShowWindow",
+                          "SetRewindTime",
+                          "SetFastForwardTime",
+                          "ConfigureHotkeys",
+                          "ModifyAudioSettings",
+                          "ManageLibrary",
+                          "OpenFile",
+                          "OpenFolder",
+                          "OpenURL",
+                          "Play",
+                          "Pause",
+                          "Stop",
+                          "Rewind",
+                          "FastForward",
+                          "ShowMiniInfo",
+                          "PreviousSong",
+                          "NextSong",
+                          "PlayRandomSet",
+                          "PlayRandomSong",
+                          "About",
+                          "Exit"};
+    const char *texts[] = {"F1",      "F2",      "F3",      "F4",      "F5",      "F6",      "F7",
+                           "F8",      "F9",      "F10",     "F11",     "F12",     "Ctrl+F1", "Ctrl+F2",
+                           "Ctrl+F3", "Ctrl+F4", "Ctrl+F5", "Ctrl+F6", "Ctrl+F7", "Ctrl+F8", "Ctrl+F9"};
     QByteArray conf = "[Options]\r\nlibraryfolder=" + folder.toUtf8() + "/\r\n[Hotkeys]\r\n";
     for (int i = 0; i < 21; ++i)
         conf += QByteArray(keys[i]) + '=' + texts[i] + "\r\n";

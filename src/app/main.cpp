@@ -39,8 +39,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     if (!single.LockConfiguration(configurationFilePath())) {
-        Shell::errorBox(QStringLiteral("DAK-MP3 is already running with the configuration ") +
-                        configurationFilePath());
+        Shell::errorBox(QStringLiteral("DAK-MP3 is already running with the configuration ") + configurationFilePath());
         return 1;
     }
 

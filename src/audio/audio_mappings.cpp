@@ -31,10 +31,14 @@ std::optional<uint32_t> PortValue(int index)
 int PortIndex(uint32_t ports)
 {
     switch (ports) {
-    case kPortSpeaker: return 0;
-    case kPortLine: return 1;
-    case kPortHeadphone: return 2;
-    default: return 3;  // none, or several ports at once
+    case kPortSpeaker:
+        return 0;
+    case kPortLine:
+        return 1;
+    case kPortHeadphone:
+        return 2;
+    default:
+        return 3;  // none, or several ports at once
     }
 }
 

@@ -119,7 +119,7 @@ QString LoadFailedText(const QString &path)
 QString ReadFailedText(const QString &path)
 {
     return QStringLiteral("Couldn't read equalizer settings from file: ") + path +
-           QStringLiteral("\rFile is accessible but may be corrupted.");
+        QStringLiteral("\rFile is accessible but may be corrupted.");
 }
 
 QString SaveFailedText(const QString &path)

@@ -17,8 +17,8 @@ inline constexpr char kEqualizerExtension[] = ".eqs";
 
 // What an equalizer file yields.
 struct EqsContents {
-    int count = 0;                  // lines read as whole numbers before the first that is not (0..32)
-    EqualizerPositions values{};    // the first `count` of them, each as written (not limited)
+    int count = 0;                // lines read as whole numbers before the first that is not (0..32)
+    EqualizerPositions values{};  // the first `count` of them, each as written (not limited)
     bool complete() const { return count == kSliderCount; }
 };
 

@@ -29,16 +29,13 @@ QString OwnFolderBelow(const QString &base)
     return WithSlash(folder);
 }
 
-QString SharedRuntimeFolder()
-{
-    return QDir::cleanPath(programFolder() + QStringLiteral("../share/") + kFolderName);
-}
+QString SharedRuntimeFolder() { return QDir::cleanPath(programFolder() + QStringLiteral("../share/") + kFolderName); }
 
 // An installed tree: the run-time files lie in share/dak-mp3, not beside the executable.
 bool InstalledTree()
 {
     return !QFileInfo::exists(programFolder() + kRuntimeMarker) &&
-           QFileInfo::exists(QDir(SharedRuntimeFolder()).filePath(kRuntimeMarker));
+        QFileInfo::exists(QDir(SharedRuntimeFolder()).filePath(kRuntimeMarker));
 }
 
 bool DecidePortable()

@@ -28,7 +28,8 @@ Settings defaultSettings(const SettingsDefaults &defaults)
         .LastOpenedLibrarySongTitle = texts::kTitleUnknown,
     };
     s.Audio = {.ReleaseOnStop = true, .ReleaseOnPause = false, .ReleaseOnEOF = true, .EnableEqualizer = false};
-    s.MiniInfo = {.ActivateMiniInfo = true, .MiniInfoShowEverytime = false, .MiniInfoTime = 3000, .DesktopNotifications = false};
+    s.MiniInfo = {
+        .ActivateMiniInfo = true, .MiniInfoShowEverytime = false, .MiniInfoTime = 3000, .DesktopNotifications = false};
     s.Hotkeys.SystemWide.fill(false);
     s.Hotkeys.PassToNextProgram.fill(true);
     return s;

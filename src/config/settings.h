@@ -56,7 +56,7 @@ struct SettingsOptions {
     QString libraryfolder;
     int RewindTime = 0;
     int FastForwardTime = 0;
-    int INPUT_POSITION_RANGE = 40000; // read, never written
+    int INPUT_POSITION_RANGE = 40000;  // read, never written
     bool operator==(const SettingsOptions &) const = default;
 };
 
@@ -87,14 +87,14 @@ struct SettingsAudio {
 struct SettingsMiniInfo {
     bool ActivateMiniInfo = false;
     bool MiniInfoShowEverytime = false;
-    int MiniInfoTime = 0; // milliseconds
-    bool DesktopNotifications = false; // a desktop notification in place of the popup
+    int MiniInfoTime = 0;               // milliseconds
+    bool DesktopNotifications = false;  // a desktop notification in place of the popup
     bool operator==(const SettingsMiniInfo &) const = default;
 };
 
 // Indexed like kHotkeyActionKeys.
 struct SettingsHotkeys {
-    std::array<QString, kHotkeyActionCount> Hotkeys;       // shortcut texts as stored; empty for none
+    std::array<QString, kHotkeyActionCount> Hotkeys;  // shortcut texts as stored; empty for none
     std::array<bool, kHotkeyActionCount> SystemWide{};
     std::array<bool, kHotkeyActionCount> PassToNextProgram{};
     bool operator==(const SettingsHotkeys &) const = default;
@@ -104,9 +104,9 @@ struct Settings {
     SettingsOptions Options;
     SettingsScreen Screen;
     SettingsLastOpened LastOpened;
-    SettingsAudio Audio; // section "AudioSettings"
+    SettingsAudio Audio;  // section "AudioSettings"
     SettingsMiniInfo MiniInfo;
-    SettingsHotkeys Hotkeys; // sections "Hotkeys", "SystemWide", "PassToNextProgram"
+    SettingsHotkeys Hotkeys;  // sections "Hotkeys", "SystemWide", "PassToNextProgram"
     bool operator==(const Settings &) const = default;
 };
 
@@ -120,4 +120,3 @@ struct SettingsDefaults {
 
 // The value of every setting when the file, or the key, is absent.
 Settings defaultSettings(const SettingsDefaults &defaults);
-

@@ -1,11 +1,11 @@
 #include "config/settings_file.h"
 
-
 namespace {
 
 // Each section's keys in the order of reading and writing. The visitor gets (section, key, field); the
 // same lists drive the reader and the writers, so their spellings cannot drift apart.
-template <typename S, typename F> void visitOptions(S &o, F &&f)
+template <typename S, typename F>
+void visitOptions(S &o, F &&f)
 {
     f(u"Options", u"autoplayonstart", o.autoplayonstart);
     f(u"Options", u"autoplayonopen", o.autoplayonopen);
@@ -17,7 +17,8 @@ template <typename S, typename F> void visitOptions(S &o, F &&f)
     f(u"Options", u"FastForwardTime", o.FastForwardTime);
 }
 
-template <typename S, typename F> void visitScreen(S &s, F &&f)
+template <typename S, typename F>
+void visitScreen(S &s, F &&f)
 {
     f(u"Screen", u"top", s.top);
     f(u"Screen", u"left", s.left);
@@ -27,13 +28,15 @@ template <typename S, typename F> void visitScreen(S &s, F &&f)
     f(u"Screen", u"DisplayStyle", s.DisplayStyle);
 }
 
-template <typename S, typename F> void visitLastOpened(S &l, F &&f)
+template <typename S, typename F>
+void visitLastOpened(S &l, F &&f)
 {
     f(u"LastOpened", u"LastOpenedLibrarySetName", l.LastOpenedLibrarySetName);
     f(u"LastOpened", u"LastOpenedLibrarySongTitle", l.LastOpenedLibrarySongTitle);
 }
 
-template <typename S, typename F> void visitAudio(S &a, F &&f)
+template <typename S, typename F>
+void visitAudio(S &a, F &&f)
 {
     f(u"AudioSettings", u"ReleaseOnStop", a.ReleaseOnStop);
     f(u"AudioSettings", u"ReleaseOnPause", a.ReleaseOnPause);
@@ -41,7 +44,8 @@ template <typename S, typename F> void visitAudio(S &a, F &&f)
     f(u"AudioSettings", u"EnableEqualizer", a.EnableEqualizer);
 }
 
-template <typename S, typename F> void visitMiniInfo(S &m, F &&f)
+template <typename S, typename F>
+void visitMiniInfo(S &m, F &&f)
 {
     f(u"MiniInfo", u"ActivateMiniInfo", m.ActivateMiniInfo);
     f(u"MiniInfo", u"MiniInfoShowEverytime", m.MiniInfoShowEverytime);
@@ -49,7 +53,8 @@ template <typename S, typename F> void visitMiniInfo(S &m, F &&f)
     f(u"MiniInfo", u"DesktopNotifications", m.DesktopNotifications);
 }
 
-template <typename S, typename F> void visitHotkeys(S &h, F &&f)
+template <typename S, typename F>
+void visitHotkeys(S &h, F &&f)
 {
     for (int i = 0; i < kHotkeyActionCount; ++i)
         f(u"Hotkeys", kHotkeyActionKeys[i], h.Hotkeys[i]);
@@ -103,12 +108,9 @@ ProfileStatus writeKeyByKey(const QString &path, const QList<ProfileWrite> &writ
     return {};
 }
 
-} // namespace
+}  // namespace
 
-QString configurationFilePath()
-{
-    return configurationFolder() + QStringLiteral("devud3.dat");
-}
+QString configurationFilePath() { return configurationFolder() + QStringLiteral("devud3.dat"); }
 
 Settings readSettings(const ProfileFile &file, const SettingsDefaults &defaults)
 {

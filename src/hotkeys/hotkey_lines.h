@@ -35,7 +35,7 @@ int BooleanToInteger(bool value);
 
 // The state of the window's controls for one selected action.
 struct HotkeySelection {
-    QString text;         // the combo box's text: the stored shortcut text
+    QString text;  // the combo box's text: the stored shortcut text
     bool systemWide = false;
     bool passOnEnabled = false;  // the pass-on box can be changed only for a system-wide hotkey
     bool passOn = false;

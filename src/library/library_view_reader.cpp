@@ -63,7 +63,7 @@ LibraryViewContents ReadLibraryView(const LibraryStore &store)
 QString LibraryViewFailureText(const QString &libraryFilePath)
 {
     return QStringLiteral("Couldn't open file: ") + libraryFilePath + QChar(u'\r') +
-           QStringLiteral("OR one of the *.set files.");
+        QStringLiteral("OR one of the *.set files.");
 }
 
 }  // namespace library

@@ -22,10 +22,7 @@ QTime Now()
 
 }  // namespace
 
-TimeOfDayClock SetRandomClock(TimeOfDayClock clock)
-{
-    return std::exchange(Clock(), std::move(clock));
-}
+TimeOfDayClock SetRandomClock(TimeOfDayClock clock) { return std::exchange(Clock(), std::move(clock)); }
 
 uint32_t RandomSeed(const QTime &timeOfDay)
 {

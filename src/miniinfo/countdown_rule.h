@@ -15,7 +15,7 @@ public:
         Stop,   // no countdown runs
     };
 
-    explicit CountdownRule(int interval) : interval_(interval) {}
+    explicit CountdownRule(int interval) : interval_(interval) { }
 
     Action SetInterval(int interval);
     Action SetEnabled(bool enabled);

@@ -17,10 +17,7 @@ QPoint MiniInfoPosition(const QRect &workArea, const QSize &windowSize)
     return {rightEdge - windowSize.width() - 6, bottomEdge - windowSize.height()};
 }
 
-QString SecondsText(int displayTimeMs)
-{
-    return QString::number(displayTimeMs / 1000);
-}
+QString SecondsText(int displayTimeMs) { return QString::number(displayTimeMs / 1000); }
 
 std::optional<int> DisplayTimeFromSecondsText(const QString &text)
 {

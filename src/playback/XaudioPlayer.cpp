@@ -23,8 +23,7 @@ QString Text(const XA_Message &msg, int offset)
 
 }  // namespace
 
-TXaudioPlayer::TXaudioPlayer(QObject *parent)
-    : QObject(parent)
+TXaudioPlayer::TXaudioPlayer(QObject *parent) : QObject(parent)
 {
     const QString mismatch = ApiMismatchText(xaudio_get_api_version(XA_API_ID_ASYNC));
     if (!mismatch.isEmpty())
@@ -55,20 +54,11 @@ QString TXaudioPlayer::ApiMismatchText(int versionWord)
         .arg(minor);
 }
 
-quint32 TXaudioPlayer::GetPriority() const
-{
-    return static_cast<quint32>(player_get_priority(player_));
-}
+quint32 TXaudioPlayer::GetPriority() const { return static_cast<quint32>(player_get_priority(player_)); }
 
-void TXaudioPlayer::SetPriority(quint32 Value)
-{
-    player_set_priority(player_, static_cast<int>(Value));
-}
+void TXaudioPlayer::SetPriority(quint32 Value) { player_set_priority(player_, static_cast<int>(Value)); }
 
-QString TXaudioPlayer::ErrorString(int Code)
-{
-    return QString::fromUtf8(xaudio_error_string(Code));
-}
+QString TXaudioPlayer::ErrorString(int Code) { return QString::fromUtf8(xaudio_error_string(Code)); }
 
 // ---- commands ----------------------------------------------------------------------------------------------
 

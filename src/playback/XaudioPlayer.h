@@ -46,8 +46,8 @@ public:
     using TNotifyOutputCapsEvent = std::function<void(TXaudioPlayer *Sender, uint32_t Caps)>;
     using TNotifyInputPositionEvent = std::function<void(TXaudioPlayer *Sender, uint32_t Offset, uint32_t Range)>;
     using TNotifyInputPositionRangeEvent = std::function<void(TXaudioPlayer *Sender, int32_t Range)>;
-    using TNotifyInputTimecodeEvent = std::function<void(TXaudioPlayer *Sender, uint8_t Hours, uint8_t Minutes,
-                                                         uint8_t Seconds, uint8_t Fractions)>;
+    using TNotifyInputTimecodeEvent =
+        std::function<void(TXaudioPlayer *Sender, uint8_t Hours, uint8_t Minutes, uint8_t Seconds, uint8_t Fractions)>;
     using TNotifyInputTimecodeGranularityEvent = std::function<void(TXaudioPlayer *Sender, uint32_t Granularity)>;
     using TNotifyInputDurationEvent = std::function<void(TXaudioPlayer *Sender, uint32_t Duration)>;
     using TNotifyInputStreamInfoEvent = std::function<void(TXaudioPlayer *Sender, uint8_t Level, uint8_t Layer,
@@ -59,11 +59,11 @@ public:
     using TNotifyOutputModuleInfoEvent = std::function<void(TXaudioPlayer *Sender, uint8_t ID, uint8_t NbDevices,
                                                             const QString &Name, const QString &Description)>;
     using TNotifyInputDeviceInfoEvent =
-        std::function<void(TXaudioPlayer *Sender, uint8_t ModuleID, uint8_t Index, uint8_t Flags,
-                           const QString &Name, const QString &Description)>;
+        std::function<void(TXaudioPlayer *Sender, uint8_t ModuleID, uint8_t Index, uint8_t Flags, const QString &Name,
+                           const QString &Description)>;
     using TNotifyOutputDeviceInfoEvent =
-        std::function<void(TXaudioPlayer *Sender, uint8_t ModuleID, uint8_t Index, uint8_t Flags,
-                           const QString &Name, const QString &Description)>;
+        std::function<void(TXaudioPlayer *Sender, uint8_t ModuleID, uint8_t Index, uint8_t Flags, const QString &Name,
+                           const QString &Description)>;
     using TNotifyInputFilterInfoEvent = std::function<void(TXaudioPlayer *Sender, uint8_t ID, const QString &Name)>;
     using TNotifyOutputFilterInfoEvent = std::function<void(TXaudioPlayer *Sender, uint8_t ID, const QString &Name)>;
     using TNotifyOutputVolumeEvent =
@@ -109,67 +109,67 @@ public:
     static QString ErrorString(int Code);
 
     // Commands, by command code.
-    void Exit();                                                                 // 1
-    void Ping(uint32_t Tag);                                                     // 2
-    void Play();                                                                 // 3
-    void Pause();                                                                // 4
-    void Stop();                                                                 // 5
-    void InputSeek(uint32_t Offset, uint32_t Range);                             // 6
-    void InputOpen(const QString &Name);                                         // 7
-    void InputClose();                                                           // 8
-    void InputSendMessage(uint16_t Type, const void *Data, int32_t Size);        // 9
-    void InputAddFilter(const QString &Name, int32_t Where);                     // 10
-    void InputRemoveFilter(const QString &Name, int32_t Id);                     // 11
-    void InputFilterList();                                                      // 12
-    void InputModuleRegister(const QString &Name);                               // 13
-    void InputModuleQuery(int32_t Id);                                           // 14
-    void InputModulesList();                                                     // 15
-    void OutputOpen(const QString &Name);                                        // 16
-    void OutputClose();                                                          // 17
-    void OutputSendMessage(uint16_t Type, const void *Data, int32_t Size);       // 18
-    void OutputMute();                                                           // 19
-    void OutputUnmute();                                                         // 20
-    void OutputReset();                                                          // 21
-    void OutputDrain();                                                          // 22
-    void OutputAddFilter(const QString &Name, int32_t Where);                    // 23
-    void OutputRemoveFilter(const QString &Name, int32_t Id);                    // 24
-    void OutputFilterList();                                                     // 25
-    void OutputModuleRegister(const QString &Name);                              // 26
-    void OutputModuleQuery(int32_t Id);                                          // 27
-    void OutputModulesList();                                                    // 28
-    void SetPlayerMode(int32_t Mode);                                            // 29
-    void GetPlayerMode();                                                        // 30
-    void SetPlayerEnvironmentInteger(const QString &Name, int32_t Value);        // 31
-    void GetPlayerEnvironmentInteger(const QString &Name);                       // 32
-    void SetPlayerEnvironmentString(const QString &Name, const QString &Value);  // 33
-    void GetPlayerEnvironmentString(const QString &Name);                        // 34
-    void UnsetPlayerEnvironment(const QString &Name);                            // 35
-    void SetInputName(const QString &Name);                                      // 36
-    void GetInputName();                                                         // 37
-    void SetInputModule(int32_t Id);                                             // 38
-    void GetInputModule();                                                       // 39
-    void SetInputPositionRange(int32_t Range);                                   // 40
-    void GetInputPositionRange();                                                // 41
-    void SetInputTimecodeGranularity(uint32_t Granularity);                      // 42
-    void GetInputTimecodeGranularity();                                          // 43
-    void SetOutputName(const QString &Name);                                     // 44
-    void GetOutputName();                                                        // 45
-    void SetOutputModule(int32_t Id);                                            // 46
-    void GetOutputModule();                                                      // 47
+    void Exit();                                                                   // 1
+    void Ping(uint32_t Tag);                                                       // 2
+    void Play();                                                                   // 3
+    void Pause();                                                                  // 4
+    void Stop();                                                                   // 5
+    void InputSeek(uint32_t Offset, uint32_t Range);                               // 6
+    void InputOpen(const QString &Name);                                           // 7
+    void InputClose();                                                             // 8
+    void InputSendMessage(uint16_t Type, const void *Data, int32_t Size);          // 9
+    void InputAddFilter(const QString &Name, int32_t Where);                       // 10
+    void InputRemoveFilter(const QString &Name, int32_t Id);                       // 11
+    void InputFilterList();                                                        // 12
+    void InputModuleRegister(const QString &Name);                                 // 13
+    void InputModuleQuery(int32_t Id);                                             // 14
+    void InputModulesList();                                                       // 15
+    void OutputOpen(const QString &Name);                                          // 16
+    void OutputClose();                                                            // 17
+    void OutputSendMessage(uint16_t Type, const void *Data, int32_t Size);         // 18
+    void OutputMute();                                                             // 19
+    void OutputUnmute();                                                           // 20
+    void OutputReset();                                                            // 21
+    void OutputDrain();                                                            // 22
+    void OutputAddFilter(const QString &Name, int32_t Where);                      // 23
+    void OutputRemoveFilter(const QString &Name, int32_t Id);                      // 24
+    void OutputFilterList();                                                       // 25
+    void OutputModuleRegister(const QString &Name);                                // 26
+    void OutputModuleQuery(int32_t Id);                                            // 27
+    void OutputModulesList();                                                      // 28
+    void SetPlayerMode(int32_t Mode);                                              // 29
+    void GetPlayerMode();                                                          // 30
+    void SetPlayerEnvironmentInteger(const QString &Name, int32_t Value);          // 31
+    void GetPlayerEnvironmentInteger(const QString &Name);                         // 32
+    void SetPlayerEnvironmentString(const QString &Name, const QString &Value);    // 33
+    void GetPlayerEnvironmentString(const QString &Name);                          // 34
+    void UnsetPlayerEnvironment(const QString &Name);                              // 35
+    void SetInputName(const QString &Name);                                        // 36
+    void GetInputName();                                                           // 37
+    void SetInputModule(int32_t Id);                                               // 38
+    void GetInputModule();                                                         // 39
+    void SetInputPositionRange(int32_t Range);                                     // 40
+    void GetInputPositionRange();                                                  // 41
+    void SetInputTimecodeGranularity(uint32_t Granularity);                        // 42
+    void GetInputTimecodeGranularity();                                            // 43
+    void SetOutputName(const QString &Name);                                       // 44
+    void GetOutputName();                                                          // 45
+    void SetOutputModule(int32_t Id);                                              // 46
+    void GetOutputModule();                                                        // 47
     void SetOutputVolume(uint8_t Balance, uint8_t PcmLevel, uint8_t MasterLevel);  // 48
-    void GetOutputVolume();                                                      // 49
-    void SetOutputChannels(int32_t Channels);                                    // 50
-    void GetOutputChannels();                                                    // 51
-    void SetOutputPorts(uint32_t Ports);                                         // 52
-    void GetOutputPorts();                                                       // 53
-    void SetCodecQuality(uint8_t Quality);                                       // 54
-    void GetCodecQuality();                                                      // 55
-    void SetCodecEqualizer(const XA_EqualizerInfo *Equalizer);                   // 58; null switches it off
-    void GetCodecEqualizer();                                                    // 59
-    void SetNotificationMask(uint32_t Mask);                                     // 60
-    void GetNotificationMask();                                                  // 61
-    void SetDebugLevel(int32_t Level);                                           // 62
-    void GetDebugLevel();                                                        // 63
+    void GetOutputVolume();                                                        // 49
+    void SetOutputChannels(int32_t Channels);                                      // 50
+    void GetOutputChannels();                                                      // 51
+    void SetOutputPorts(uint32_t Ports);                                           // 52
+    void GetOutputPorts();                                                         // 53
+    void SetCodecQuality(uint8_t Quality);                                         // 54
+    void GetCodecQuality();                                                        // 55
+    void SetCodecEqualizer(const XA_EqualizerInfo *Equalizer);                     // 58; null switches it off
+    void GetCodecEqualizer();                                                      // 59
+    void SetNotificationMask(uint32_t Mask);                                       // 60
+    void GetNotificationMask();                                                    // 61
+    void SetDebugLevel(int32_t Level);                                             // 62
+    void GetDebugLevel();                                                          // 63
 
     // Events, in notification-code order after OnNotifyMessage.
     TNotifyMessageEvent OnNotifyMessage;

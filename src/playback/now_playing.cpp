@@ -9,11 +9,7 @@
 
 using namespace playback;
 
-NowPlaying::NowPlaying(TXaudioPlayer *player, QObject *parent)
-    : QObject(parent)
-    , m_player(player)
-{
-}
+NowPlaying::NowPlaying(TXaudioPlayer *player, QObject *parent) : QObject(parent), m_player(player) { }
 
 void NowPlaying::BindPlayerEvents()
 {
@@ -24,9 +20,8 @@ void NowPlaying::BindPlayerEvents()
         InputPosition(offset, range);
     };
     x->OnNotifyInputStreamInfo = [this](TXaudioPlayer *, uint8_t level, uint8_t layer, uint16_t bitrate,
-                                        uint16_t frequency, uint8_t mode) {
-        InputStreamInfo(level, layer, bitrate, frequency, mode);
-    };
+                                        uint16_t frequency,
+                                        uint8_t mode) { InputStreamInfo(level, layer, bitrate, frequency, mode); };
     x->OnNotifyInputTimecode = [this](TXaudioPlayer *, uint8_t hours, uint8_t minutes, uint8_t seconds, uint8_t) {
         InputTimecode(hours, minutes, seconds);
     };
@@ -77,10 +72,7 @@ void NowPlaying::Stop()
     m_playing = false;
 }
 
-void NowPlaying::Seek(quint32 offset, quint32 range)
-{
-    m_player->InputSeek(offset, range);
-}
+void NowPlaying::Seek(quint32 offset, quint32 range) { m_player->InputSeek(offset, range); }
 
 void NowPlaying::SetMasterLevel(int level)
 {
@@ -172,10 +164,7 @@ void NowPlaying::VolumeReport(int balance, int pcm, int master)
 
 // ---- Texts and icons ---------------------------------------------------------------------------------------
 
-QString NowPlaying::Tip(int maxLength) const
-{
-    return NowPlayingTip(DisplayTitle(), m_state, maxLength);
-}
+QString NowPlaying::Tip(int maxLength) const { return NowPlayingTip(DisplayTitle(), m_state, maxLength); }
 
 QString NowPlaying::StateIconPath(qint32 state) const
 {

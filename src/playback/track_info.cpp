@@ -20,7 +20,7 @@ namespace {
 bool IsStream(const QString &name)
 {
     return name.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
-           name.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+        name.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
 }
 
 // TagLib's C interface, loaded when the first tag is read. Linked in, TagLib would be mapped and initialised
@@ -62,14 +62,13 @@ const TagLibApi *LoadTagLib()
             return;
         }
         ok = Resolve(library, "taglib_set_strings_unicode", api.set_strings_unicode) &&
-             Resolve(library, "taglib_set_string_management_enabled", api.set_string_management_enabled) &&
-             Resolve(library, "taglib_free", api.free) && Resolve(library, "taglib_file_new", api.file_new) &&
-             Resolve(library, "taglib_file_free", api.file_free) &&
-             Resolve(library, "taglib_file_is_valid", api.file_is_valid) &&
-             Resolve(library, "taglib_file_tag", api.file_tag) &&
-             Resolve(library, "taglib_tag_title", api.tag_title) &&
-             Resolve(library, "taglib_tag_artist", api.tag_artist) &&
-             Resolve(library, "taglib_tag_album", api.tag_album);
+            Resolve(library, "taglib_set_string_management_enabled", api.set_string_management_enabled) &&
+            Resolve(library, "taglib_free", api.free) && Resolve(library, "taglib_file_new", api.file_new) &&
+            Resolve(library, "taglib_file_free", api.file_free) &&
+            Resolve(library, "taglib_file_is_valid", api.file_is_valid) &&
+            Resolve(library, "taglib_file_tag", api.file_tag) && Resolve(library, "taglib_tag_title", api.tag_title) &&
+            Resolve(library, "taglib_tag_artist", api.tag_artist) &&
+            Resolve(library, "taglib_tag_album", api.tag_album);
         if (!ok) {
             qWarning("Tags are not read: libtag_c.so.0 lacks a function");
             return;  // the library stays loaded, as it may have started using memory of its own
@@ -94,9 +93,7 @@ QString Take(const TagLibApi &api, char *text)
 
 }  // namespace
 
-TrackInfo::TrackInfo(NowPlaying *now, QObject *parent)
-    : QObject(parent)
-    , m_now(now)
+TrackInfo::TrackInfo(NowPlaying *now, QObject *parent) : QObject(parent), m_now(now)
 {
     connect(now, &NowPlaying::songOpened, this, [this](const QString &fileName) { Opened(fileName); });
     connect(now, &NowPlaying::displayTitleChanged, this, &TrackInfo::changed);
@@ -163,12 +160,6 @@ QString TrackInfo::Title() const
     return m_fallbackTitle;
 }
 
-QString TrackInfo::Album() const
-{
-    return m_now->SetName() != kSetUnknown ? m_now->SetName() : m_tags.album;
-}
+QString TrackInfo::Album() const { return m_now->SetName() != kSetUnknown ? m_now->SetName() : m_tags.album; }
 
-qint64 TrackInfo::LengthUs() const
-{
-    return static_cast<qint64>(m_now->Duration()) * 1000000;
-}
+qint64 TrackInfo::LengthUs() const { return static_cast<qint64>(m_now->Duration()) * 1000000; }

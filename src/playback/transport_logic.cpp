@@ -76,8 +76,8 @@ SeekStep FastForwardStep(int position, int maximum, int seconds, uint32_t durati
 int32_t PlayerMode(bool releaseOnStop, bool releaseOnPause, bool releaseOnEndOfFile)
 {
     return (releaseOnStop ? XA_PLAYER_MODE_OUTPUT_AUTO_CLOSE_ON_STOP : 0) |
-           (releaseOnPause ? XA_PLAYER_MODE_OUTPUT_AUTO_CLOSE_ON_PAUSE : 0) |
-           (releaseOnEndOfFile ? XA_PLAYER_MODE_OUTPUT_AUTO_CLOSE_ON_EOF : 0);
+        (releaseOnPause ? XA_PLAYER_MODE_OUTPUT_AUTO_CLOSE_ON_PAUSE : 0) |
+        (releaseOnEndOfFile ? XA_PLAYER_MODE_OUTPUT_AUTO_CLOSE_ON_EOF : 0);
 }
 
 QString NackText(uint8_t command, int16_t code)
@@ -92,15 +92,9 @@ QString NackText(uint8_t command, int16_t code)
     }
 }
 
-std::optional<int> ParseSeconds(const QString &text)
-{
-    return parseProfileInteger(QStringView(text).trimmed());
-}
+std::optional<int> ParseSeconds(const QString &text) { return parseProfileInteger(QStringView(text).trimmed()); }
 
-QString NotAnIntegerText(const QString &text)
-{
-    return QStringLiteral("'%1' is not a valid integer value.").arg(text);
-}
+QString NotAnIntegerText(const QString &text) { return QStringLiteral("'%1' is not a valid integer value.").arg(text); }
 
 std::optional<QString> StreamDescription(uint8_t level, uint8_t layer, uint16_t bitrate, uint16_t frequency,
                                          uint8_t mode)
@@ -109,7 +103,7 @@ std::optional<QString> StreamDescription(uint8_t level, uint8_t layer, uint16_t 
     if (mode > 3)
         return std::nullopt;
     return QStringLiteral("MPEG %1, Audio Layer %2, %3 Kbps, %4").arg(level).arg(layer).arg(bitrate).arg(frequency) +
-           QLatin1String(kModes[mode]);
+        QLatin1String(kModes[mode]);
 }
 
 QString TimeText(int hours, int minutes, int seconds)

@@ -8,10 +8,7 @@ const QString TMP3Tag::ErrorFileMissing = QStringLiteral("File does not exist!")
 const QString TMP3Tag::ErrorFileTooSmall = QStringLiteral("File too small to be a MP3 file!");
 const QString TMP3Tag::ErrorNoTag = QStringLiteral("MP3 does not contain a mp3 tag or wrong file format!");
 
-TMP3Tag::TMP3Tag(QObject *parent)
-    : QObject(parent)
-{
-}
+TMP3Tag::TMP3Tag(QObject *parent) : QObject(parent) { }
 
 void TMP3Tag::SetFilename(const QString &Value)
 {
@@ -140,8 +137,7 @@ void TMP3Tag::WriteTag()
                         file.truncate(size);
                     else
                         file.writeAt(at, oldTag);
-                } catch (const TagFileError &) {
-                }
+                } catch (const TagFileError &) { }
                 throw;
             }
             file.close();

@@ -34,10 +34,7 @@ void writeField(QByteArray &block, Field field, const QString &text)
 
 }  // namespace
 
-bool StartsWithTag(const QByteArray &block)
-{
-    return block.startsWith("TAG");
-}
+bool StartsWithTag(const QByteArray &block) { return block.startsWith("TAG"); }
 
 TMP3TagData ParseBlock(const QByteArray &block)
 {

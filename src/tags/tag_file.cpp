@@ -10,10 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-TagFileError::TagFileError(const QString &message)
-    : std::runtime_error(message.toStdString()), message_(message)
-{
-}
+TagFileError::TagFileError(const QString &message) : std::runtime_error(message.toStdString()), message_(message) { }
 
 TagFile::~TagFile()
 {
@@ -43,7 +40,7 @@ bool TagFile::open(const QString &path, Mode mode)
     }
     fd_ = fd;
 
-    struct stat info {};
+    struct stat info { };
     if (::fstat(fd_, &info) != 0)
         fail(QStringLiteral("Cannot examine"), errno);
     if (!S_ISREG(info.st_mode))

@@ -31,10 +31,7 @@ public:
     WaitCursor &operator=(const WaitCursor &) = delete;
 };
 
-QString CurrentFolder()
-{
-    return WithTrailingSlash(QDir::currentPath());
-}
+QString CurrentFolder() { return WithTrailingSlash(QDir::currentPath()); }
 
 }  // namespace
 
@@ -63,7 +60,7 @@ private:
     bool updates_ = true;
 };
 
-TDirTree::TDirTree(QWidget *parent) : TDirTree(Platform(), parent) {}
+TDirTree::TDirTree(QWidget *parent) : TDirTree(Platform(), parent) { }
 
 TDirTree::TDirTree(Platform platform, QWidget *parent) : QTreeWidget(parent), m_platform(std::move(platform))
 {
@@ -341,15 +338,9 @@ void TDirTree::MountsChanged()
     SelectionChange(currentItem());
 }
 
-QString TDirTree::LastFolder(const QString &driveRoot) const
-{
-    return m_lastFolder.value(driveRoot, driveRoot);
-}
+QString TDirTree::LastFolder(const QString &driveRoot) const { return m_lastFolder.value(driveRoot, driveRoot); }
 
-qint64 TDirTree::VolumeSerial(const QString &driveRoot) const
-{
-    return m_volumeSerial.value(driveRoot, 0);
-}
+qint64 TDirTree::VolumeSerial(const QString &driveRoot) const { return m_volumeSerial.value(driveRoot, 0); }
 
 // ---- Selection
 
@@ -532,8 +523,7 @@ void TDirTree::Reload()
     const QString last = LastFolder(NodeData(drive)->Path);
     try {
         SelectPath(last);
-    } catch (const TDirTreeError &) {
-    }
+    } catch (const TDirTreeError &) { }
     if (SelectedPath() != last) {
         if (currentItem() != drive)
             setCurrentItem(drive);
@@ -557,8 +547,7 @@ void TDirTree::SelectDrive(const QString &pathOnDrive)
         if (!Exists(folder))
             folder = root;
         SelectPath(folder);
-    } catch (const TDirTreeError &) {
-    }
+    } catch (const TDirTreeError &) { }
 }
 
 void TDirTree::Loaded()
@@ -572,7 +561,7 @@ void TDirTree::Loaded()
 int TDirTree::ExpandAll(QTreeWidgetItem *start)
 {
     const TDirNodeData *nd = NodeData(start);
-    struct stat top {};
+    struct stat top { };
     if (!nd || ::stat(EncodeName(nd->Path).constData(), &top) != 0)
         return 0;
     using FolderId = std::pair<dev_t, ino_t>;
@@ -596,7 +585,7 @@ int TDirTree::ExpandAll(QTreeWidgetItem *start)
             for (int i = next.node->childCount() - 1; i >= 0; --i) {
                 QTreeWidgetItem *child = next.node->child(i);
                 const TDirNodeData *cd = NodeData(child);
-                struct stat info {};
+                struct stat info { };
                 if (!cd || ::stat(EncodeName(cd->Path).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
                     continue;
                 const FolderId id(info.st_dev, info.st_ino);
@@ -643,7 +632,6 @@ void TDirTree::showEvent(QShowEvent *event)
         ReadDrives();
         try {
             Loaded();
-        } catch (const TDirTreeError &) {
-        }
+        } catch (const TDirTreeError &) { }
     }
 }

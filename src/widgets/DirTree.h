@@ -33,7 +33,7 @@ class MountWatcher;
 // The error SelectPath raises for an empty path.
 class TDirTreeError : public std::runtime_error {
 public:
-    explicit TDirTreeError(const char *text) : std::runtime_error(text) {}
+    explicit TDirTreeError(const char *text) : std::runtime_error(text) { }
 };
 
 class TDirTree : public QTreeWidget {
@@ -200,9 +200,9 @@ private:
     QString m_startFolder;  // the current folder at construction
     QTreeWidgetItem *m_dropTarget = nullptr;
     MountWatcher *m_watcher = nullptr;
-    QIcon m_folderIcon;        // closed folder, open when selected; made on first use
-    QIcon m_sharedFolderIcon;  // the same with the share overlay
-    QList<QTreeWidgetItem *> m_probeQueue;     // nodes listed but not probed yet, in order
-    QSet<QTreeWidgetItem *> m_probeWaiting;    // the same as a set; a node leaves it when probed or deleted
+    QIcon m_folderIcon;                      // closed folder, open when selected; made on first use
+    QIcon m_sharedFolderIcon;                // the same with the share overlay
+    QList<QTreeWidgetItem *> m_probeQueue;   // nodes listed but not probed yet, in order
+    QSet<QTreeWidgetItem *> m_probeWaiting;  // the same as a set; a node leaves it when probed or deleted
     bool m_probeStepPosted = false;
 };

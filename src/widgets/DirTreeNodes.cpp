@@ -30,7 +30,7 @@ constexpr int kFolderNodeType = QTreeWidgetItem::UserType + 81;
 // A node that knows its folder; a plain QTreeWidgetItem is a placeholder.
 class TDirNode : public QTreeWidgetItem {
 public:
-    explicit TDirNode(std::unique_ptr<TDirNodeData> nd) : QTreeWidgetItem(kFolderNodeType), Data(std::move(nd)) {}
+    explicit TDirNode(std::unique_ptr<TDirNodeData> nd) : QTreeWidgetItem(kFolderNodeType), Data(std::move(nd)) { }
     std::unique_ptr<TDirNodeData> Data;
 };
 
@@ -40,7 +40,7 @@ bool IsDirectoryEntry(const QByteArray &fullPath, unsigned char type)
         return true;
     if (type != DT_LNK && type != DT_UNKNOWN)
         return false;
-    struct stat info {};
+    struct stat info { };
     return ::stat(fullPath.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -148,10 +148,7 @@ QTreeWidgetItem *TDirTree::NewFolderNode(const QString &path, const QString &cap
     return node;
 }
 
-void TDirTree::AddPlaceholder(QTreeWidgetItem *node)
-{
-    node->addChild(new QTreeWidgetItem());
-}
+void TDirTree::AddPlaceholder(QTreeWidgetItem *node) { node->addChild(new QTreeWidgetItem()); }
 
 void TDirTree::ListSubfolders(QTreeWidgetItem *node)
 {
@@ -298,8 +295,8 @@ void TDirTree::SetIcons(QTreeWidgetItem *node, const DriveInfo *drive)
     const bool shared = nd && nd->Overlay == 0;
     if (drive) {
         static const QFileIconProvider provider;
-        QIcon icon = provider.icon(drive->Type == TDriveType::drtRemote ? QFileIconProvider::Network
-                                                                         : QFileIconProvider::Drive);
+        QIcon icon =
+            provider.icon(drive->Type == TDriveType::drtRemote ? QFileIconProvider::Network : QFileIconProvider::Drive);
         if (shared)
             icon = QIcon(WithShareMark(icon.pixmap(16, 16)));
         node->setIcon(0, icon);

@@ -66,11 +66,11 @@ inline constexpr uint32_t Archive = 0x20;
 // handler fills it itself. Whichever filled it, the control closes FindHandle (closedir) when the enumeration
 // ends, so a handler that opens a directory stream keeps it here.
 struct TDirRec {
-    uint32_t Attr = 0;               // DirAttr bits; only entries with Directory count
-    QString Name;                    // the entry's name as the file system spells it
-    DIR *FindHandle = nullptr;       // the directory stream the enumeration reads
-    unsigned char FindType = 0;      // the raw entry type (DT_DIR, DT_LNK, ...), 0 when not known
-    void *UserData = nullptr;        // set to the parent node's pointer before each call, handed to the child
+    uint32_t Attr = 0;           // DirAttr bits; only entries with Directory count
+    QString Name;                // the entry's name as the file system spells it
+    DIR *FindHandle = nullptr;   // the directory stream the enumeration reads
+    unsigned char FindType = 0;  // the raw entry type (DT_DIR, DT_LNK, ...), 0 when not known
+    void *UserData = nullptr;    // set to the parent node's pointer before each call, handed to the child
 };
 
 // What a folder node knows about itself. A node without it is a placeholder, there only so that its parent

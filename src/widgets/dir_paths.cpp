@@ -8,10 +8,7 @@
 
 namespace dirpaths {
 
-QString WithTrailingSlash(const QString &path)
-{
-    return path.endsWith(u'/') ? path : path + u'/';
-}
+QString WithTrailingSlash(const QString &path) { return path.endsWith(u'/') ? path : path + u'/'; }
 
 QString AbsoluteClean(const QString &path, const QString &currentFolder)
 {
@@ -50,8 +47,8 @@ bool PassesDirTypes(uint32_t attr, TDirTypes types)
     const bool hidden = (attr & DirAttr::Hidden) != 0;
     const bool system = (attr & DirAttr::System) != 0;
     const bool archive = (attr & DirAttr::Archive) != 0;
-    if ((hidden && !types.contains(TDirType::dtHidden)) || (system && !types.contains(TDirType::dtSystem))
-        || (archive && !types.contains(TDirType::dtArchive)))
+    if ((hidden && !types.contains(TDirType::dtHidden)) || (system && !types.contains(TDirType::dtSystem)) ||
+        (archive && !types.contains(TDirType::dtArchive)))
         return false;
     return types.contains(TDirType::dtNormal) || hidden || system || archive;
 }
@@ -82,10 +79,7 @@ int MatchName(const QStringList &names, const QString &wanted)
     return foldedCount == 1 ? folded : -1;
 }
 
-QStringList Components(const QString &relative)
-{
-    return relative.split(u'/', Qt::SkipEmptyParts);
-}
+QStringList Components(const QString &relative) { return relative.split(u'/', Qt::SkipEmptyParts); }
 
 bool ExistsIgnoringCase(const QString &absolutePath)
 {
@@ -146,8 +140,8 @@ QString DecodeName(QByteArrayView bytes)
             if (code >= 0x800 && (code < 0xD800 || code > 0xDFFF))
                 length = 3;
         } else if (b >= 0xF0 && b <= 0xF4 && continuation(i + 1) && continuation(i + 2) && continuation(i + 3)) {
-            code = (char32_t(b & 0x07) << 18) | (char32_t(byte(i + 1) & 0x3F) << 12)
-                | (char32_t(byte(i + 2) & 0x3F) << 6) | (byte(i + 3) & 0x3F);
+            code = (char32_t(b & 0x07) << 18) | (char32_t(byte(i + 1) & 0x3F) << 12) |
+                (char32_t(byte(i + 2) & 0x3F) << 6) | (byte(i + 3) & 0x3F);
             if (code >= 0x10000 && code <= 0x10FFFF)
                 length = 4;
         }
@@ -208,13 +202,13 @@ namespace dirpaths {
 
 bool Exists(const QString &path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(EncodeName(path).constData(), &info) == 0;
 }
 
 bool IsFolder(const QString &path)
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(EncodeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 

@@ -78,7 +78,7 @@ void TFileListBox::Update()
     QStringList names;
     const QString folder = dirpaths::WithTrailingSlash(m_directory);
     for (const QString &name : dirpaths::EntryNames(folder)) {
-        struct stat info {};
+        struct stat info { };
         if (::stat(dirpaths::EncodeName(folder + name).constData(), &info) == 0 && S_ISREG(info.st_mode))
             names.append(name);
     }
@@ -121,10 +121,7 @@ void TFilterComboBox::SetFilter(const QString &filter)
         m_fileList->SetMask(Mask());
 }
 
-QString TFilterComboBox::Mask() const
-{
-    return currentIndex() < 0 ? QStringLiteral("*") : currentData().toString();
-}
+QString TFilterComboBox::Mask() const { return currentIndex() < 0 ? QStringLiteral("*") : currentData().toString(); }
 
 void TFilterComboBox::SetFileList(TFileListBox *list)
 {

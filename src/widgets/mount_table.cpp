@@ -68,19 +68,19 @@ QString UnescapeLabelName(const QString &name)
 
 bool IsKernelFileSystem(const QString &fsType)
 {
-    static const QSet<QString> kernel = {
-        u"proc"_qs,     u"sysfs"_qs,      u"devtmpfs"_qs,  u"devpts"_qs,      u"cgroup"_qs,   u"cgroup2"_qs,
-        u"securityfs"_qs, u"debugfs"_qs,  u"tracefs"_qs,   u"pstore"_qs,      u"bpf"_qs,      u"configfs"_qs,
-        u"fusectl"_qs,  u"mqueue"_qs,     u"hugetlbfs"_qs, u"binfmt_misc"_qs, u"efivarfs"_qs, u"selinuxfs"_qs,
-        u"rpc_pipefs"_qs, u"nsfs"_qs};
+    static const QSet<QString> kernel = {u"proc"_qs,     u"sysfs"_qs,     u"devtmpfs"_qs,   u"devpts"_qs,
+                                         u"cgroup"_qs,   u"cgroup2"_qs,   u"securityfs"_qs, u"debugfs"_qs,
+                                         u"tracefs"_qs,  u"pstore"_qs,    u"bpf"_qs,        u"configfs"_qs,
+                                         u"fusectl"_qs,  u"mqueue"_qs,    u"hugetlbfs"_qs,  u"binfmt_misc"_qs,
+                                         u"efivarfs"_qs, u"selinuxfs"_qs, u"rpc_pipefs"_qs, u"nsfs"_qs};
     return kernel.contains(fsType);
 }
 
 TDriveType DriveTypeOf(const MountEntry &entry)
 {
-    static const QSet<QString> remote = {u"nfs"_qs,  u"nfs4"_qs,      u"cifs"_qs,       u"smb3"_qs,
-                                         u"smbfs"_qs, u"ncpfs"_qs,    u"afs"_qs,        u"9p"_qs,
-                                         u"ceph"_qs,  u"glusterfs"_qs, u"davfs"_qs,     u"fuse.sshfs"_qs,
+    static const QSet<QString> remote = {u"nfs"_qs,         u"nfs4"_qs,      u"cifs"_qs,          u"smb3"_qs,
+                                         u"smbfs"_qs,       u"ncpfs"_qs,     u"afs"_qs,           u"9p"_qs,
+                                         u"ceph"_qs,        u"glusterfs"_qs, u"davfs"_qs,         u"fuse.sshfs"_qs,
                                          u"fuse.rclone"_qs, u"fuse.s3fs"_qs, u"fuse.glusterfs"_qs};
     if (remote.contains(entry.FsType))
         return TDriveType::drtRemote;
@@ -242,10 +242,7 @@ QList<DriveInfo> GvfsDrives(const QString &gvfsFolder, const QStringList &names)
     return drives;
 }
 
-QString MountSource::HomeFolder() const
-{
-    return Home.isEmpty() ? QDir::homePath() : Home;
-}
+QString MountSource::HomeFolder() const { return Home.isEmpty() ? QDir::homePath() : Home; }
 
 MountSnapshot MountSource::Read() const
 {
@@ -259,11 +256,10 @@ MountSnapshot MountSource::Read() const
     });
     // The desktop's mounts, while its file system is mounted (its folder lists the mounts without touching
     // any of them).
-    const QString gvfs = QDir::cleanPath(GvfsFolder.isEmpty() ? u"/run/user/"_qs + QString::number(::getuid()) + u"/gvfs"_qs
-                                                              : GvfsFolder);
-    const bool mounted = std::any_of(entries.begin(), entries.end(), [&](const MountEntry &e) {
-        return e.MountPoint == gvfs;
-    });
+    const QString gvfs = QDir::cleanPath(
+        GvfsFolder.isEmpty() ? u"/run/user/"_qs + QString::number(::getuid()) + u"/gvfs"_qs : GvfsFolder);
+    const bool mounted =
+        std::any_of(entries.begin(), entries.end(), [&](const MountEntry &e) { return e.MountPoint == gvfs; });
     if (mounted) {
         for (const DriveInfo &drive : GvfsDrives(gvfs, dirpaths::EntryNames(gvfs))) {
             const bool known = std::any_of(snapshot.Drives.begin(), snapshot.Drives.end(),

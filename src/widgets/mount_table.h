@@ -30,8 +30,8 @@ struct DriveInfo {
     QString Root;        // the drive's top folder, with a trailing "/"
     QString MountPoint;  // where it is shown to be mounted: Root without its trailing "/" ("/" for the root)
     TDriveType Type = TDriveType::drtUnknown;
-    QString Label;       // the volume label ("Home" for the home folder); may be empty
-    QString Source;      // the mount's source, for network drives the share
+    QString Label;   // the volume label ("Home" for the home folder); may be empty
+    QString Source;  // the mount's source, for network drives the share
     bool IsHome = false;
 };
 
@@ -50,7 +50,7 @@ QString DriveDisplayName(const DriveInfo &drive);
 bool DriveLess(const DriveInfo &a, const DriveInfo &b);
 
 struct MountSnapshot {
-    QList<DriveInfo> Drives;     // in DriveLess order, each root once
+    QList<DriveInfo> Drives;      // in DriveLess order, each root once
     QSet<QString> SystemFolders;  // mount points of kernel file systems, each with a trailing "/"
 };
 

@@ -9,10 +9,7 @@
 
 namespace {
 
-QString Folder(const QString &path)
-{
-    return path.isEmpty() ? path : QDir::cleanPath(path);
-}
+QString Folder(const QString &path) { return path.isEmpty() ? path : QDir::cleanPath(path); }
 
 QByteArray ReadAll(const QString &path)
 {

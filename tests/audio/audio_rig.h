@@ -101,7 +101,4 @@ private:
 };
 
 // Moves a slider as the user's drag does (the change handler runs).
-inline void UserMove(QAbstractSlider *slider, int position)
-{
-    slider->setSliderPosition(position);
-}
+inline void UserMove(QAbstractSlider *slider, int position) { slider->setSliderPosition(position); }

@@ -68,9 +68,9 @@ private Q_SLOTS:
         // Height 273, maximum 100, top 44: 44 at the top, 317 at the bottom, rounded to the nearest pixel.
         QCOMPARE(LabelTop(273, 100, 0, 44), 44);
         QCOMPARE(LabelTop(273, 100, 100, 44), 317);
-        QCOMPARE(LabelTop(273, 100, 1, 44), 47);   // 46.73
+        QCOMPARE(LabelTop(273, 100, 1, 44), 47);    // 46.73
         QCOMPARE(LabelTop(273, 100, 33, 44), 134);  // 134.09
-        QCOMPARE(LabelTop(273, 0, 5, 44), 44);     // no range, no division by zero
+        QCOMPARE(LabelTop(273, 0, 5, 44), 44);      // no range, no division by zero
     }
 
     void slidersOverBandsAndTheValueRule()

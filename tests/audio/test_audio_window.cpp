@@ -21,9 +21,9 @@
 #include <memory>
 
 namespace {
-const QString kHighestQuestion = QStringLiteral(
-    "Be careful with this option! Your computer may slow down and won't update the display.\r"
-    "Are you sure to set the Codec Priority to \"Highest\"?");
+const QString kHighestQuestion =
+    QStringLiteral("Be careful with this option! Your computer may slow down and won't update the display.\r"
+                   "Are you sure to set the Codec Priority to \"Highest\"?");
 
 // The user picks item `index` of a list.
 void Choose(QComboBox *list, int index)

@@ -101,10 +101,10 @@ private Q_SLOTS:
         QVERIFY(m_rig->main->settings.Audio.EnableEqualizer);
         QCOMPARE(m_rig->Acks(XA_MSG_SET_CODEC_EQUALIZER, mark), 1);
         QCOMPARE(m_rig->Count(XA_MSG_NOTIFY_CODEC_EQUALIZER, mark), 1);
-        for (QWidget *c : std::initializer_list<QWidget *>{w->button_loadeqsettings, w->button_saveeqsettings,
-                                                           w->button_eqdefault, w->checkbox_both, w->label_lchannel,
-                                                           w->label_rchannel, w->label_bass, w->label_treble,
-                                                           w->tb_r[15], w->edit_r[15], w->tb_l[3], w->edit_l[3]})
+        for (QWidget *c :
+             std::initializer_list<QWidget *>{w->button_loadeqsettings, w->button_saveeqsettings, w->button_eqdefault,
+                                              w->checkbox_both, w->label_lchannel, w->label_rchannel, w->label_bass,
+                                              w->label_treble, w->tb_r[15], w->edit_r[15], w->tb_l[3], w->edit_l[3]})
             QVERIFY2(c->isEnabled(), qPrintable(c->objectName()));
 
         UserMove(w->tb_l[2], -50);

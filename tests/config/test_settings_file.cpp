@@ -54,7 +54,7 @@ QStringList keysInOrder(const QString &path)
     return keys;
 }
 
-} // namespace
+}  // namespace
 
 class TestSettingsFile : public QObject {
     Q_OBJECT
@@ -67,9 +67,10 @@ private Q_SLOTS:
         QVERIFY(loadSettings(dir.filePath("devud3.dat"), kDefaults, s).ok());
         QCOMPARE(s, defaultSettings(kDefaults));
         // The defaults themselves, spelled out once.
-        QVERIFY(!s.Options.autoplayonstart && s.Options.autoplayonopen && s.Options.randomset && s.Options.randomsong
-                && !s.Options.openfolderrecursive && s.Options.libraryfolder == "/opt/dak/" && s.Options.RewindTime == 5000
-                && s.Options.FastForwardTime == 5000 && s.Options.INPUT_POSITION_RANGE == 40000);
+        QVERIFY(!s.Options.autoplayonstart && s.Options.autoplayonopen && s.Options.randomset && s.Options.randomsong &&
+                !s.Options.openfolderrecursive && s.Options.libraryfolder == "/opt/dak/" &&
+                s.Options.RewindTime == 5000 && s.Options.FastForwardTime == 5000 &&
+                s.Options.INPUT_POSITION_RANGE == 40000);
         QCOMPARE(s.Screen, (SettingsScreen{0, 0, 420, 130, false, 0}));
         QCOMPARE(s.LastOpened, (SettingsLastOpened{"Name of the Set unknown.", "Song Title unknown."}));
         QCOMPARE(s.Audio, (SettingsAudio{true, false, true, false}));
@@ -93,7 +94,7 @@ private Q_SLOTS:
         QCOMPARE(s.Options.RewindTime, 16);
         QCOMPARE(s.Options.FastForwardTime, 16);
         QCOMPARE(s.Options.autoplayonstart, true);
-        QCOMPARE(s.Options.randomset, true);   // not a number: default
+        QCOMPARE(s.Options.randomset, true);  // not a number: default
         QCOMPARE(s.Options.randomsong, false);
         QCOMPARE(s.Options.INPUT_POSITION_RANGE, 1000);
         QCOMPARE(s.Options.libraryfolder.size(), 3000);
@@ -126,7 +127,8 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("devud3.dat");
-        const QByteArray kept = "; hand-made\r\n[Screen]\r\ntop=77\r\n[Options]\r\nINPUT_POSITION_RANGE=1000\r\nfuture=1\r\n";
+        const QByteArray kept =
+            "; hand-made\r\n[Screen]\r\ntop=77\r\n[Options]\r\nINPUT_POSITION_RANGE=1000\r\nfuture=1\r\n";
         putFile(path, kept);
         Settings s = unusualSettings();
         QVERIFY(writeOptionsSettings(path, s).ok());
@@ -135,15 +137,15 @@ private Q_SLOTS:
                  QStringList({"Screen/top", "Options/INPUT_POSITION_RANGE", "Options/future", "Options/autoplayonstart",
                               "Options/autoplayonopen", "Options/randomset", "Options/randomsong",
                               "Options/openfolderrecursive", "Options/libraryfolder", "Options/RewindTime",
-                              "Options/FastForwardTime", "MiniInfo/ActivateMiniInfo",
-                              "MiniInfo/MiniInfoShowEverytime", "MiniInfo/MiniInfoTime",
-                              "MiniInfo/DesktopNotifications"}));
+                              "Options/FastForwardTime", "MiniInfo/ActivateMiniInfo", "MiniInfo/MiniInfoShowEverytime",
+                              "MiniInfo/MiniInfoTime", "MiniInfo/DesktopNotifications"}));
         QCOMPARE(load(path).Options.INPUT_POSITION_RANGE, 1000);
 
         QVERIFY(writeCloseSettings(path, s).ok());
         const QStringList afterClose = keysInOrder(path);
-        QCOMPARE(afterClose.mid(0, 7), QStringList({"Screen/top", "Screen/left", "Screen/width", "Screen/height",
-                                                   "Screen/show", "Screen/DisplayStyle", "Options/INPUT_POSITION_RANGE"}));
+        QCOMPARE(afterClose.mid(0, 7),
+                 QStringList({"Screen/top", "Screen/left", "Screen/width", "Screen/height", "Screen/show",
+                              "Screen/DisplayStyle", "Options/INPUT_POSITION_RANGE"}));
         QCOMPARE(afterClose.mid(20),
                  QStringList({"LastOpened/LastOpenedLibrarySetName", "LastOpened/LastOpenedLibrarySongTitle",
                               "AudioSettings/ReleaseOnStop", "AudioSettings/ReleaseOnPause",

@@ -30,10 +30,7 @@ private:
     Tform_currenttitle *m_popup = nullptr;
     Tform_ConfigureMiniInfo *m_config = nullptr;
 
-    void Configure(bool activate, bool everytime, int time)
-    {
-        m_form->settings.MiniInfo = {activate, everytime, time};
-    }
+    void Configure(bool activate, bool everytime, int time) { m_form->settings.MiniInfo = {activate, everytime, time}; }
 
 private Q_SLOTS:
     void init()
@@ -162,11 +159,10 @@ private Q_SLOTS:
         QCOMPARE(m_config->windowTitle(), QStringLiteral("Configure Mini-Info:"));
         QVERIFY(m_config->width() >= 529 && m_config->height() >= 170);
         // Every caption fits: nothing is cut off, whatever the desktop's font.
-        for (QWidget *w : {static_cast<QWidget *>(m_config->checkbox_activate),
-                           static_cast<QWidget *>(m_config->radiobutton_only),
-                           static_cast<QWidget *>(m_config->radiobutton_everytime),
-                           static_cast<QWidget *>(m_config->label_seconds1),
-                           static_cast<QWidget *>(m_config->label_seconds2), static_cast<QWidget *>(m_config->button_ok)})
+        for (QWidget *w :
+             {static_cast<QWidget *>(m_config->checkbox_activate), static_cast<QWidget *>(m_config->radiobutton_only),
+              static_cast<QWidget *>(m_config->radiobutton_everytime), static_cast<QWidget *>(m_config->label_seconds1),
+              static_cast<QWidget *>(m_config->label_seconds2), static_cast<QWidget *>(m_config->button_ok)})
             QVERIFY2(w->width() >= w->sizeHint().width(), qPrintable(w->objectName()));
         QVERIFY(m_config->label_info->height() >= m_config->label_info->heightForWidth(m_config->label_info->width()));
         QVERIFY(m_config->checkbox_activate->isChecked());
@@ -176,8 +172,9 @@ private Q_SLOTS:
 
         // Unchecked, the options are disabled; checked again, enabled.
         m_config->checkbox_activate->click();
-        for (QWidget *w : {static_cast<QWidget *>(m_config->radiobutton_everytime),
-                           static_cast<QWidget *>(m_config->edit_seconds), static_cast<QWidget *>(m_config->label_info)})
+        for (QWidget *w :
+             {static_cast<QWidget *>(m_config->radiobutton_everytime), static_cast<QWidget *>(m_config->edit_seconds),
+              static_cast<QWidget *>(m_config->label_info)})
             QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
         QVERIFY(!m_config->groupbox_miniinfo->isEnabled());
         m_config->checkbox_activate->click();

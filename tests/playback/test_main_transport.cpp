@@ -29,10 +29,7 @@ namespace {
 const QString kSetUnknown = QStringLiteral("Name of the Set unknown.");
 const QString kTitleUnknown = QStringLiteral("Song Title unknown.");
 
-QImage Picture(const QIcon &icon)
-{
-    return icon.pixmap(16, 16).toImage();
-}
+QImage Picture(const QIcon &icon) { return icon.pixmap(16, 16).toImage(); }
 }  // namespace
 
 class TestMainTransport : public QObject {
@@ -158,7 +155,8 @@ private Q_SLOTS:
         QCOMPARE(m_states, QList<int>());
         QVERIFY(!m_form->nowPlaying->Playing());
         VerifyEnabled(true, false, false, false);
-        QCOMPARE(m_form->label_songdata->text(), QStringLiteral("MPEG 1, Audio Layer 3, 128 Kbps, 44100 Hz, joint-stereo"));
+        QCOMPARE(m_form->label_songdata->text(),
+                 QStringLiteral("MPEG 1, Audio Layer 3, 128 Kbps, 44100 Hz, joint-stereo"));
         QCOMPARE(m_form->label_length->text(), QStringLiteral("00:00:02"));
         QCOMPARE(m_form->nowPlaying->Duration(), 2u);
         QCOMPARE(m_form->trackbar_song->maximum(), 40000);
@@ -387,7 +385,8 @@ private Q_SLOTS:
         const QRect bar = m_form->trackbar_song->geometry();
         QCOMPARE(m_form->label_currenttime->x(), qRound((bar.left() + bar.width()) / 4.0));
         m_form->xaudioNotifyInputStreamInfo(x, 1, 3, 128, 44100, 4);  // unknown mode: label kept
-        QCOMPARE(m_form->label_songdata->text(), QStringLiteral("MPEG 1, Audio Layer 3, 128 Kbps, 44100 Hz, joint-stereo"));
+        QCOMPARE(m_form->label_songdata->text(),
+                 QStringLiteral("MPEG 1, Audio Layer 3, 128 Kbps, 44100 Hz, joint-stereo"));
         QCOMPARE(m_answers->texts(), QStringList());
     }
 
@@ -444,8 +443,9 @@ private Q_SLOTS:
         m_form->xaudioNotifyPlayerState(x, 2);
         m_form->xaudioNotifyPlayerState(x, 2);
         QCOMPARE(m_form->TrayIcon()->toolTip(), QStringLiteral("Song A - DAK-MP3 - Paused"));
-        QCOMPARE(m_answers->texts(), QStringList({"Couldn't open file: " + icons.filePath("stop.ico"),
-                                                  "Couldn't open file: " + icons.filePath("pause.ico")}));
+        QCOMPARE(m_answers->texts(),
+                 QStringList({"Couldn't open file: " + icons.filePath("stop.ico"),
+                              "Couldn't open file: " + icons.filePath("pause.ico")}));
     }
 };
 

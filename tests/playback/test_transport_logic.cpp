@@ -108,10 +108,12 @@ private Q_SLOTS:
 
     void streamDescription()
     {
-        QCOMPARE(StreamDescription(1, 3, 128, 44100, 3), QStringLiteral("MPEG 1, Audio Layer 3, 128 Kbps, 44100 Hz, mono"));
+        QCOMPARE(StreamDescription(1, 3, 128, 44100, 3),
+                 QStringLiteral("MPEG 1, Audio Layer 3, 128 Kbps, 44100 Hz, mono"));
         QCOMPARE(StreamDescription(1, 3, 128, 44100, 1),
                  QStringLiteral("MPEG 1, Audio Layer 3, 128 Kbps, 44100 Hz, joint-stereo"));
-        QCOMPARE(StreamDescription(2, 2, 64, 22050, 0), QStringLiteral("MPEG 2, Audio Layer 2, 64 Kbps, 22050 Hz, stereo"));
+        QCOMPARE(StreamDescription(2, 2, 64, 22050, 0),
+                 QStringLiteral("MPEG 2, Audio Layer 2, 64 Kbps, 22050 Hz, stereo"));
         QCOMPARE(StreamDescription(1, 3, 320, 48000, 2),
                  QStringLiteral("MPEG 1, Audio Layer 3, 320 Kbps, 48000 Hz, dual-channel"));
         QVERIFY(!StreamDescription(1, 3, 128, 44100, 4));

@@ -28,11 +28,8 @@ struct EventLog {
 private:
     static QString str(const QString &text) { return QLatin1Char('[') + text + QLatin1Char(']'); }
     template <typename T>
-        requires std::is_integral_v<T>
-    static QString str(T value)
-    {
-        return QString::number(value);
-    }
+    requires std::is_integral_v<T>
+    static QString str(T value) { return QString::number(value); }
 };
 
 void bindAll(TXaudioPlayer &x, EventLog &log)
@@ -266,8 +263,9 @@ private Q_SLOTS:
             XA_NotificationEvent ev(m);
             QCoreApplication::sendEvent(player.get(), &ev);
         }
-        QCOMPARE(log.lines, QStringList({"Nack 7 -2", "PlayerState 3", "OutputPorts 255",
-                                         "InputStreamInfo 1 3 320 48000 3", "Error 2 -20 [decoder lost sync]"}));
+        QCOMPARE(log.lines,
+                 QStringList({"Nack 7 -2", "PlayerState 3", "OutputPorts 255", "InputStreamInfo 1 3 320 48000 3",
+                              "Error 2 -20 [decoder lost sync]"}));
     }
 
     void foreignEventsRaiseNothing()

@@ -108,8 +108,8 @@ private Q_SLOTS:
         player->OnNotifyPlayerState = [&states](TXaudioPlayer *, int32_t State) {
             states.append(QStringLiteral("player %1").arg(State));
         };
-        player->OnNotifyInputStreamInfo = [&streamInfo](TXaudioPlayer *, uint8_t Level, uint8_t Layer,
-                                                        uint16_t Bitrate, uint16_t Frequency, uint8_t Mode) {
+        player->OnNotifyInputStreamInfo = [&streamInfo](TXaudioPlayer *, uint8_t Level, uint8_t Layer, uint16_t Bitrate,
+                                                        uint16_t Frequency, uint8_t Mode) {
             streamInfo = QStringLiteral("%1 %2 %3 %4 %5").arg(Level).arg(Layer).arg(Bitrate).arg(Frequency).arg(Mode);
         };
         player->OnNotifyInputDuration = [&duration](TXaudioPlayer *, uint32_t Duration) { duration = Duration; };

@@ -18,8 +18,8 @@ inline QByteArray field(QByteArray text, int width, char fill = '\0')
 inline QByteArray block(const QByteArray &identifier, const QByteArray &title, const QByteArray &artist,
                         const QByteArray &album, const QByteArray &year, const QByteArray &comment, quint8 genre)
 {
-    QByteArray bytes = identifier + field(title, 30) + field(artist, 30) + field(album, 30) + field(year, 4) +
-                       field(comment, 30);
+    QByteArray bytes =
+        identifier + field(title, 30) + field(artist, 30) + field(album, 30) + field(year, 4) + field(comment, 30);
     bytes.append(static_cast<char>(genre));
     Q_ASSERT(bytes.size() == 128);
     return bytes;

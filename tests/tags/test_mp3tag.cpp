@@ -47,8 +47,10 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("song.mp3");
-        put(path, audio() + block("TAG", field("Caf\xe9", 30, ' '), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcd",
-                                  QByteArray("Al\0bum", 6), "99  ", field(QByteArray(" lead\0", 6), 30, ' '), 200));
+        put(path,
+            audio() +
+                block("TAG", field("Caf\xe9", 30, ' '), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcd", QByteArray("Al\0bum", 6),
+                      "99  ", field(QByteArray(" lead\0", 6), 30, ' '), 200));
         TMP3Tag tag;
         Events events(tag);
         tag.SetFilename(path);
@@ -56,13 +58,13 @@ private Q_SLOTS:
         QVERIFY(tag.GetValid());
         QCOMPARE(events.log, QStringList{"filename"});
         QCOMPARE(tag.GetError(), QString());
-        QCOMPARE(tag.GetTitle(), QString("Café"));                              // trailing spaces go
-        QCOMPARE(tag.GetArtist(), QString("ABCDEFGHIJKLMNOPQRSTUVWXYZabcd"));   // full width, no NUL
-        QCOMPARE(tag.GetAlbum(), withNuls("Al\0bum", 6, 30));                   // NUL bytes stay
+        QCOMPARE(tag.GetTitle(), QString("Café"));                             // trailing spaces go
+        QCOMPARE(tag.GetArtist(), QString("ABCDEFGHIJKLMNOPQRSTUVWXYZabcd"));  // full width, no NUL
+        QCOMPARE(tag.GetAlbum(), withNuls("Al\0bum", 6, 30));                  // NUL bytes stay
         QCOMPARE(Id3v1::ShownText(tag.GetAlbum()), QString("Al"));
         QCOMPARE(tag.GetYear(), QString("99"));
-        QCOMPARE(tag.GetComment(), QString::fromLatin1(" lead\0", 6));          // spaces after the NUL go
-        QCOMPARE(tag.GetGenreID(), quint8(200));                                // no range test
+        QCOMPARE(tag.GetComment(), QString::fromLatin1(" lead\0", 6));  // spaces after the NUL go
+        QCOMPARE(tag.GetGenreID(), quint8(200));                        // no range test
     }
 
     void fileWithoutTagIsReadyToBeWritten()
@@ -89,8 +91,8 @@ private Q_SLOTS:
         QCOMPARE(contents(path), audio() + lowerCase + expected);
         tag.SetArtist("Someone");
         tag.WriteTag();
-        QCOMPARE(contents(path), audio() + lowerCase + block("TAG", "A rather long name of a song f", "Someone", "",
-                                                              "", "", 12));
+        QCOMPARE(contents(path),
+                 audio() + lowerCase + block("TAG", "A rather long name of a song f", "Someone", "", "", "", 12));
         QCOMPARE(tag.GetError(), QString());  // a write empties the message of the earlier read
     }
 
@@ -194,7 +196,10 @@ private Q_SLOTS:
         QCOMPARE(tag.GetComment(), QString(29, u'x') + QString::fromUtf8("😀"));
         tag.WriteTag();
         QCOMPARE(contents(path).right(128),
-                 block("TAG", "Gr\xfc\xdf" "e ? ?uro ??", "", "", "", QByteArray(29, 'x') + "?", 12));
+                 block("TAG",
+                       "Gr\xfc\xdf"
+                       "e ? ?uro ??",
+                       "", "", "", QByteArray(29, 'x') + "?", 12));
     }
 
     void removeCutsOnlyAnUpperCaseTag()
@@ -224,10 +229,10 @@ private Q_SLOTS:
     void genreList()
     {
         QCOMPARE(GenreNames.size(), size_t(115));
-        const QList<QPair<int, QString>> samples{{0, "Blues"},    {12, "Other"},       {40, "AlternRock"},
+        const QList<QPair<int, QString>> samples{{0, "Blues"},        {12, "Other"},     {40, "AlternRock"},
                                                  {67, "Psychadelic"}, {79, "Hard Rock"}, {80, "Folk"},
-                                                 {81, "Folk/Rock"}, {84, "Bebob"},      {92, "Psychedelic Rock"},
-                                                 {104, "Sonata"},   {114, "Folklore"}};
+                                                 {81, "Folk/Rock"},   {84, "Bebob"},     {92, "Psychedelic Rock"},
+                                                 {104, "Sonata"},     {114, "Folklore"}};
         for (const auto &[index, name] : samples)
             QCOMPARE(QString::fromLatin1(GenreNames[index]), name);
     }

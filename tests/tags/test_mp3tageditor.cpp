@@ -34,10 +34,7 @@ uint8_t editWith(TMP3Tag &tag, const std::function<void(TMP3TagEditor &)> &act)
     return tag.EditTag();
 }
 
-void click(QPushButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton);
-}
+void click(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
 
 }  // namespace
 

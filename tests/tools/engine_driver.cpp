@@ -16,10 +16,7 @@ qint64 nowNs()
     return clock.nsecsElapsed();
 }
 
-bool isState(const XA_Message &m, int state)
-{
-    return m.code == XA_MSG_NOTIFY_PLAYER_STATE && m.u8(4) == state;
-}
+bool isState(const XA_Message &m, int state) { return m.code == XA_MSG_NOTIFY_PLAYER_STATE && m.u8(4) == state; }
 
 bool isReply(const XA_Message &m, int command)
 {
@@ -112,7 +109,7 @@ bool EngineDriver::open(const QString &name, int timeoutMs)
     const int i = waitFor(
         [](const XA_Message &m) {
             return (m.code == XA_MSG_NOTIFY_INPUT_STATE && m.u8(4) == XA_INPUT_STATE_OPEN) ||
-                   (m.code == XA_MSG_NOTIFY_NACK && m.u8(4) == XA_MSG_COMMAND_INPUT_OPEN);
+                (m.code == XA_MSG_NOTIFY_NACK && m.u8(4) == XA_MSG_COMMAND_INPUT_OPEN);
         },
         timeoutMs, from);
     // The input's name, caps, stream info and duration follow the input state: a ping answered after them

@@ -9,19 +9,21 @@ namespace testtools {
 
 namespace {
 
-QString number(double value)
-{
-    return QString::number(value, 'g', 10);
-}
+QString number(double value) { return QString::number(value, 'g', 10); }
 
 QString lameMode(ChannelMode mode)
 {
     switch (mode) {
-    case ChannelMode::Stereo: return QStringLiteral("s");
-    case ChannelMode::JointStereo: return QStringLiteral("j");
-    case ChannelMode::DualChannel: return QStringLiteral("d");
-    case ChannelMode::Mono: return QStringLiteral("m");
-    case ChannelMode::EncoderDefault: break;
+    case ChannelMode::Stereo:
+        return QStringLiteral("s");
+    case ChannelMode::JointStereo:
+        return QStringLiteral("j");
+    case ChannelMode::DualChannel:
+        return QStringLiteral("d");
+    case ChannelMode::Mono:
+        return QStringLiteral("m");
+    case ChannelMode::EncoderDefault:
+        break;
     }
     return {};
 }
@@ -39,13 +41,13 @@ bool readAll(const QString &path, QByteArray *bytes, QString *error)
 
 int syncsafe(const QByteArray &b, int at)
 {
-    return (uint8_t(b[at]) & 0x7f) << 21 | (uint8_t(b[at + 1]) & 0x7f) << 14 | (uint8_t(b[at + 2]) & 0x7f) << 7
-        | (uint8_t(b[at + 3]) & 0x7f);
+    return (uint8_t(b[at]) & 0x7f) << 21 | (uint8_t(b[at + 1]) & 0x7f) << 14 | (uint8_t(b[at + 2]) & 0x7f) << 7 |
+        (uint8_t(b[at + 3]) & 0x7f);
 }
 
 // Frame length in bytes of the MPEG audio header at `h` (four bytes, big-endian), 0 if it is no valid header.
 struct Header {
-    int version = 0;   // 1, 2, or 25 for MPEG-2.5
+    int version = 0;  // 1, 2, or 25 for MPEG-2.5
     int layer = 0;
     bool mono = false;
     qint64 length = 0;
@@ -53,13 +55,12 @@ struct Header {
 
 Header parseHeader(uint32_t h)
 {
-    static const int kbps[2][3][15] = {
-        {{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
-         {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},
-         {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}},
-        {{0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},
-         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
-         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}}};
+    static const int kbps[2][3][15] = {{{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
+                                        {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384},
+                                        {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}},
+                                       {{0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256},
+                                        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
+                                        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}}};
     static const int rates[3] = {44100, 48000, 32000};
     Header r;
     if ((h & 0xffe00000u) != 0xffe00000u)
@@ -85,7 +86,7 @@ Header parseHeader(uint32_t h)
     return r;
 }
 
-} // namespace
+}  // namespace
 
 QByteArray pseudoRandomBytes(qint64 size, uint32_t seed)
 {
@@ -110,8 +111,8 @@ FirstFrame findFirstFrame(const QByteArray &file)
             at += 10;  // footer
     }
     for (; at + 4 <= file.size(); ++at) {
-        const uint32_t h = uint32_t(uint8_t(file[at])) << 24 | uint32_t(uint8_t(file[at + 1])) << 16
-            | uint32_t(uint8_t(file[at + 2])) << 8 | uint8_t(file[at + 3]);
+        const uint32_t h = uint32_t(uint8_t(file[at])) << 24 | uint32_t(uint8_t(file[at + 1])) << 16 |
+            uint32_t(uint8_t(file[at + 2])) << 8 | uint8_t(file[at + 3]);
         const Header header = parseHeader(h);
         if (header.length == 0)
             continue;
@@ -129,12 +130,9 @@ FirstFrame findFirstFrame(const QByteArray &file)
     return f;
 }
 
-Fixtures::Fixtures(QString folder) : folder_(std::move(folder)) {}
+Fixtures::Fixtures(QString folder) : folder_(std::move(folder)) { }
 
-QString Fixtures::path(const QString &name) const
-{
-    return QDir(folder_).absoluteFilePath(name);
-}
+QString Fixtures::path(const QString &name) const { return QDir(folder_).absoluteFilePath(name); }
 
 QString Fixtures::fail(const QString &message)
 {
@@ -152,8 +150,7 @@ bool Fixtures::run(const QString &program, const QStringList &arguments)
         error_ = QStringLiteral("cannot start %1: %2").arg(command, process.errorString());
         return false;
     }
-    if (!process.waitForFinished(300000) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0) {
+    if (!process.waitForFinished(300000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         error_ = QStringLiteral("%1 failed (exit %2): %3")
                      .arg(command)
                      .arg(process.exitCode())
@@ -176,9 +173,11 @@ QString Fixtures::wav(const QString &name, const Tone &tone)
 {
     const QString target = path(name);
     // -R: the same noise on every run; -D: no dither, so a sine stays a clean sine.
-    QStringList args{QStringLiteral("-R"), QStringLiteral("-D"), QStringLiteral("-n"),
-                     QStringLiteral("-r"), QString::number(tone.rate), QStringLiteral("-c"),
-                     QString::number(tone.channels), QStringLiteral("-b"), QStringLiteral("16"), target};
+    QStringList args{QStringLiteral("-R"),           QStringLiteral("-D"),
+                     QStringLiteral("-n"),           QStringLiteral("-r"),
+                     QString::number(tone.rate),     QStringLiteral("-c"),
+                     QString::number(tone.channels), QStringLiteral("-b"),
+                     QStringLiteral("16"),           target};
     const QString seconds = number(tone.seconds);
     switch (tone.signal) {
     case Signal::Sine:
@@ -271,10 +270,7 @@ QString Fixtures::mp2(const QString &name, const Tone &tone, const Mp2Options &o
     return wavPath.isEmpty() ? QString() : mp2(name, wavPath, options);
 }
 
-QString Fixtures::zeroLength(const QString &name)
-{
-    return write(name, QByteArray());
-}
+QString Fixtures::zeroLength(const QString &name) { return write(name, QByteArray()); }
 
 QString Fixtures::randomBytes(const QString &name, qint64 size, uint32_t seed)
 {
@@ -312,4 +308,4 @@ QString Fixtures::withoutXingHeader(const QString &name, const QString &source)
     return write(name, bytes);
 }
 
-} // namespace testtools
+}  // namespace testtools

@@ -26,28 +26,28 @@ struct Tone {
     int rate = 44100;
     int channels = 2;
     double seconds = 5.0;
-    double amplitude = 0.5;      // peak, as a share of full scale
+    double amplitude = 0.5;  // peak, as a share of full scale
     double frequency = 440.0;
     double secondFrequency = 1000.0;
-    double rightFrequency = 0.0; // Sine with two channels: a different tone on the right; 0 = the same
+    double rightFrequency = 0.0;  // Sine with two channels: a different tone on the right; 0 = the same
 };
 
 enum class ChannelMode { EncoderDefault, Stereo, JointStereo, DualChannel, Mono };
 
 struct Mp3Options {
-    int bitrate = 128;         // kbit/s, constant bit rate; ignored when vbrQuality >= 0
-    int vbrQuality = -1;       // 0..9: variable bit rate (lame -V n)
-    int resampleHz = 0;        // encode at this rate: 22050/24000/16000 give MPEG-2, 11025/12000/8000 MPEG-2.5
+    int bitrate = 128;    // kbit/s, constant bit rate; ignored when vbrQuality >= 0
+    int vbrQuality = -1;  // 0..9: variable bit rate (lame -V n)
+    int resampleHz = 0;   // encode at this rate: 22050/24000/16000 give MPEG-2, 11025/12000/8000 MPEG-2.5
     ChannelMode mode = ChannelMode::EncoderDefault;
-    bool infoHeader = true;    // the Xing/Info frame at the start (always there for VBR unless false)
+    bool infoHeader = true;  // the Xing/Info frame at the start (always there for VBR unless false)
     bool id3v1 = false;
     bool id3v2 = false;
     QString title, artist, album, year, comment;
-    int track = 0;             // 0 = none
+    int track = 0;  // 0 = none
 };
 
 struct Mp2Options {
-    int bitrate = 192;         // kbit/s; the WAV's rate decides MPEG-1 (32/44.1/48 kHz) or MPEG-2 (16/22.05/24)
+    int bitrate = 192;  // kbit/s; the WAV's rate decides MPEG-1 (32/44.1/48 kHz) or MPEG-2 (16/22.05/24)
     ChannelMode mode = ChannelMode::EncoderDefault;
 };
 
@@ -99,4 +99,4 @@ FirstFrame findFirstFrame(const QByteArray &file);
 // Bytes from a small fixed-seed generator, the same on every run.
 QByteArray pseudoRandomBytes(qint64 size, uint32_t seed);
 
-} // namespace testtools
+}  // namespace testtools

@@ -40,17 +40,28 @@ constexpr qint64 piece = 16 * 1024;
 QByteArray reason(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 206: return "Partial Content";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 307: return "Temporary Redirect";
-    case 400: return "Bad Request";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    case 503: return "Service Unavailable";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 206:
+        return "Partial Content";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 307:
+        return "Temporary Redirect";
+    case 400:
+        return "Bad Request";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
     }
 }
 
@@ -123,8 +134,7 @@ private:
             socket_->disconnectFromHost();
             return;
         }
-        icy_ = response_.icyMetaInt > 0 && response_.status == 200
-            && request.header("Icy-MetaData").trimmed() == "1";
+        icy_ = response_.icyMetaInt > 0 && response_.status == 200 && request.header("Icy-MetaData").trimmed() == "1";
         QByteArray head;
         if (icy_) {
             head = response_.icyStatusLine ? "ICY 200 OK\r\n" : "HTTP/1.0 200 OK\r\n";
@@ -235,11 +245,11 @@ private:
     bool done_ = false;
 };
 
-} // namespace
+}  // namespace
 
 class TestHttpServer::Thread : public QThread {
 public:
-    explicit Thread(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
+    explicit Thread(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) { }
     QSemaphore started;
 
 protected:
@@ -388,4 +398,4 @@ int TestHttpServer::openConnections() const
     return shared_->openConnections;
 }
 
-} // namespace testtools
+}  // namespace testtools

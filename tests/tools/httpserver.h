@@ -100,4 +100,4 @@ private:
 // One ICY metadata block as the server sends it: the length byte and the padded text.
 QByteArray icyMetadataBlock(const QString &title);
 
-} // namespace testtools
+}  // namespace testtools

@@ -99,7 +99,7 @@ bool CaptionIs(const QAction *entry, const QString &text)
     if (caption == text)
         return true;
     return text.contains(QLatin1Char('&')) &&
-           caption == QString(text).replace(QStringLiteral("&"), QStringLiteral("&&"));
+        caption == QString(text).replace(QStringLiteral("&"), QStringLiteral("&&"));
 }
 
 }  // namespace playback

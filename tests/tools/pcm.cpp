@@ -28,14 +28,11 @@ struct HandleDeleter {
 
 uint32_t le32(const QByteArray &b, qint64 at)
 {
-    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16
-        | uint32_t(uint8_t(b[at + 3])) << 24;
+    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16 |
+        uint32_t(uint8_t(b[at + 3])) << 24;
 }
 
-uint16_t le16(const QByteArray &b, qint64 at)
-{
-    return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8);
-}
+uint16_t le16(const QByteArray &b, qint64 at) { return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8); }
 
 void fft(std::vector<std::complex<double>> &a)
 {
@@ -63,12 +60,9 @@ void fft(std::vector<std::complex<double>> &a)
     }
 }
 
-bool validChannel(const Pcm &pcm, int channel)
-{
-    return channel >= 0 && channel < pcm.channels && pcm.frames() > 0;
-}
+bool validChannel(const Pcm &pcm, int channel) { return channel >= 0 && channel < pcm.channels && pcm.frames() > 0; }
 
-} // namespace
+}  // namespace
 
 Pcm decodeWithMpg123(const QString &path, const DecodeOptions &options)
 {
@@ -93,8 +87,8 @@ Pcm decodeWithMpg123(const QString &path, const DecodeOptions &options)
     const long *rates = nullptr;
     size_t rateCount = 0;
     mpg123_rates(&rates, &rateCount);
-    const int channelSet = options.channels == DecodeChannels::ForceStereo ? MPG123_STEREO
-                                                                           : MPG123_MONO | MPG123_STEREO;
+    const int channelSet =
+        options.channels == DecodeChannels::ForceStereo ? MPG123_STEREO : MPG123_MONO | MPG123_STEREO;
     for (size_t i = 0; i < rateCount; ++i)
         mpg123_format(mh.get(), rates[i], channelSet, MPG123_ENC_SIGNED_16);
 
@@ -306,4 +300,4 @@ int maxAbsDifference(const Pcm &a, const Pcm &b)
     return worst;
 }
 
-} // namespace testtools
+}  // namespace testtools

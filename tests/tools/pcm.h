@@ -29,8 +29,8 @@ enum class DecodeChannels {
 
 struct DecodeOptions {
     DecodeChannels channels = DecodeChannels::ForceStereo;
-    bool gapless = true;   // libmpg123's default: drop the encoder's delay and padding named in the LAME tag
-    int downSample = 0;    // MPG123_DOWN_SAMPLE: 0 full rate, 1 half, 2 quarter
+    bool gapless = true;  // libmpg123's default: drop the encoder's delay and padding named in the LAME tag
+    int downSample = 0;   // MPG123_DOWN_SAMPLE: 0 full rate, 1 half, 2 quarter
 };
 
 // Decodes a whole file with mpg123_open and an mpg123_read loop. On a decoder error the samples read so far
@@ -62,4 +62,4 @@ qint64 firstFrameAbove(const Pcm &pcm, int threshold);
 // Largest absolute difference between two buffers over their common length (-1 if their layouts differ).
 int maxAbsDifference(const Pcm &a, const Pcm &b);
 
-} // namespace testtools
+}  // namespace testtools

@@ -2,20 +2,12 @@
 
 namespace Shell {
 
-ScriptedAnswers::ScriptedAnswers()
-    : previous_(setAnswerer([this](const Request &request) { return answer(request); }))
-{
-}
+ScriptedAnswers::ScriptedAnswers() : previous_(setAnswerer([this](const Request &request) { return answer(request); }))
+{ }
 
-ScriptedAnswers::~ScriptedAnswers()
-{
-    setAnswerer(std::move(previous_));
-}
+ScriptedAnswers::~ScriptedAnswers() { setAnswerer(std::move(previous_)); }
 
-void ScriptedAnswers::push(Answer answer)
-{
-    script_.push_back(std::move(answer));
-}
+void ScriptedAnswers::push(Answer answer) { script_.push_back(std::move(answer)); }
 
 QStringList ScriptedAnswers::texts() const
 {

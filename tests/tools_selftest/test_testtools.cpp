@@ -40,21 +40,15 @@ QByteArray get(quint16 port, const QByteArray &path, const QByteArray &headers =
     return reply;
 }
 
-QByteArray bodyOf(const QByteArray &reply)
-{
-    return reply.mid(reply.indexOf("\r\n\r\n") + 4);
-}
+QByteArray bodyOf(const QByteArray &reply) { return reply.mid(reply.indexOf("\r\n\r\n") + 4); }
 
-} // namespace
+}  // namespace
 
 class TestTools : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(dir_.isValid());
-    }
+    void initTestCase() { QVERIFY(dir_.isValid()); }
 
     void sineIsMeasuredAtItsFrequency()
     {
@@ -154,7 +148,8 @@ private Q_SLOTS:
         QVERIFY(reference.ok());
 
         const QString wavFile = fx.path(QStringLiteral("ref.wav"));
-        QCOMPARE(QProcess::execute(QStringLiteral("mpg123"), {QStringLiteral("-q"), QStringLiteral("-w"), wavFile, mp3}), 0);
+        QCOMPARE(
+            QProcess::execute(QStringLiteral("mpg123"), {QStringLiteral("-q"), QStringLiteral("-w"), wavFile, mp3}), 0);
         const Pcm fromFile = readWav(wavFile);
         QVERIFY2(fromFile.ok(), qPrintable(fromFile.error));
         QCOMPARE(fromFile.frames(), reference.frames());
@@ -227,9 +222,9 @@ private Q_SLOTS:
         }
         audio += stream;
         QCOMPARE(audio, radio.body);
-        QCOMPARE(titles, (QStringList{QStringLiteral("StreamTitle='One';"), QString(),
-                                      QStringLiteral("StreamTitle='Two';"), QStringLiteral("StreamTitle='One';"),
-                                      QString()}));
+        QCOMPARE(titles,
+                 (QStringList{QStringLiteral("StreamTitle='One';"), QString(), QStringLiteral("StreamTitle='Two';"),
+                              QStringLiteral("StreamTitle='One';"), QString()}));
         QCOMPARE(server.requests().at(0).header("icy-metadata"), QByteArray("1"));
 
         const QByteArray plain = get(server.port(), "/radio");

@@ -51,7 +51,8 @@ bool OnlyPlaceholder(const QTreeWidgetItem *node)
 
 int OpenDescriptors()
 {
-    return static_cast<int>(QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size());
+    return static_cast<int>(
+        QDir("/proc/self/fd").entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System).size());
 }
 
 }  // namespace
@@ -143,13 +144,13 @@ private Q_SLOTS:
 
         home->setExpanded(true);
         QVERIFY(tree->NodeData(home)->Listed);
-        QCOMPARE(Captions(home), (QStringList{".hidden", ".local", ".Trash-0", "Empty", "Link", "Music", "RECYCLED",
-                                              "sysmount"}));
+        QCOMPARE(Captions(home),
+                 (QStringList{".hidden", ".local", ".Trash-0", "Empty", "Link", "Music", "RECYCLED", "sysmount"}));
         QTreeWidgetItem *music = Child(home, "Music");
         QCOMPARE(tree->NodeData(music)->Path, m_home + "Music/");
         QVERIFY(OnlyPlaceholder(music));
         QCOMPARE(Child(home, "Empty")->childCount(), 0);  // no expand button without a subfolder
-        QVERIFY(OnlyPlaceholder(Child(home, "Link")));  // a link to a folder is a folder
+        QVERIFY(OnlyPlaceholder(Child(home, "Link")));    // a link to a folder is a folder
 
         music->setExpanded(true);
         QCOMPARE(Captions(music), (QStringList{"Classic", "DUP", "Dup", "jazz", "Rock"}));  // the file is no folder
@@ -321,7 +322,7 @@ private Q_SLOTS:
         alpha->setExpanded(true);
         QCOMPARE(Captions(alpha), QStringList{"Inner"});
         QCOMPARE(tree->NodeData(alpha->child(0))->UserData, &tagAlpha);  // handed down from the parent
-        QVERIFY(askedPaths.contains(m_home + "Alpha/Inner/"));  // probed one level ahead
+        QVERIFY(askedPaths.contains(m_home + "Alpha/Inner/"));           // probed one level ahead
         QCOMPARE(OpenDescriptors(), openBefore);
     }
 
@@ -508,7 +509,8 @@ private Q_SLOTS:
         clock.start();
         const int opened = tree->ExpandAll(root);
         QVERIFY(opened >= 1 && opened <= TDirTree::ExpandAllLimit);
-        QVERIFY2(clock.elapsed() < (TDirTree::ExpandAllSeconds + 10) * 1000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() < (TDirTree::ExpandAllSeconds + 10) * 1000,
+                 qPrintable(QString::number(clock.elapsed())));
         QTreeWidgetItem *proc = Child(root, "proc");
         QVERIFY(proc);
         QVERIFY(!tree->NodeData(proc)->Listed);

@@ -15,8 +15,8 @@ namespace {
 QByteArray MountLine(int id, const char *device, const char *root, const char *point, const char *type,
                      const char *source)
 {
-    return QByteArray::number(id) + " 1 " + device + ' ' + root + ' ' + point + " rw,relatime shared:1 - " + type
-        + ' ' + source + " rw\n";
+    return QByteArray::number(id) + " 1 " + device + ' ' + root + ' ' + point + " rw,relatime shared:1 - " + type +
+        ' ' + source + " rw\n";
 }
 
 QStringList Roots(const MountSnapshot &snapshot)
@@ -112,9 +112,9 @@ private Q_SLOTS:
 
         const QStringList names{"Music", "music2", "ROCK", "Rock", "jazz"};
         QCOMPARE(MatchName(names, "Music"), 0);
-        QCOMPARE(MatchName(names, "MUSIC"), 0);   // the only one ignoring case
-        QCOMPARE(MatchName(names, "Rock"), 3);    // exact wins over the other spelling
-        QCOMPARE(MatchName(names, "rock"), -1);   // two ignoring case, none exact: no guess
+        QCOMPARE(MatchName(names, "MUSIC"), 0);  // the only one ignoring case
+        QCOMPARE(MatchName(names, "Rock"), 3);   // exact wins over the other spelling
+        QCOMPARE(MatchName(names, "rock"), -1);  // two ignoring case, none exact: no guess
         QCOMPARE(MatchName(names, "Jazz"), 4);
         QCOMPARE(MatchName(names, "blues"), -1);
 
@@ -130,11 +130,10 @@ private Q_SLOTS:
 
     void mountInfoIsParsedWithItsEscapes()
     {
-        const QByteArray text = MountLine(26, "254:0", "/", "/", "ext4", "/dev/vda")
-            + "71 26 8:17 / /media/ann/My\\040Disk rw,nosuid - vfat /dev/sdb1 rw,uid=1000\n"
-            + "80 26 0:50 /sub /mnt/back\\134slash rw - nfs4 server:/export\\040x rw\n"
-            + "garbage line\n"
-            + "90 26 0:51 / /mnt/short rw - \n";
+        const QByteArray text = MountLine(26, "254:0", "/", "/", "ext4", "/dev/vda") +
+            "71 26 8:17 / /media/ann/My\\040Disk rw,nosuid - vfat /dev/sdb1 rw,uid=1000\n" +
+            "80 26 0:50 /sub /mnt/back\\134slash rw - nfs4 server:/export\\040x rw\n" + "garbage line\n" +
+            "90 26 0:51 / /mnt/short rw - \n";
         const QList<MountEntry> entries = ParseMountInfo(text);
         QCOMPARE(entries.size(), 3);
         QCOMPARE(entries.at(1).MountPoint, QString("/media/ann/My Disk"));
@@ -150,23 +149,24 @@ private Q_SLOTS:
 
     void drivesAreTheRootHomeAndTheDriveFolderMounts()
     {
-        const QByteArray text = MountLine(26, "254:0", "/", "/", "ext4", "/dev/vda")
-            + MountLine(21, "0:20", "/", "/proc", "proc", "proc")
-            + MountLine(30, "0:30", "/", "/home", "ext4", "/dev/vdb")
-            + MountLine(40, "8:17", "/", "/run/media/ann/STICK", "vfat", "/dev/sdb1")
-            + MountLine(41, "11:0", "/", "/media/cdrom", "iso9660", "/dev/sr0")
-            + MountLine(42, "0:60", "/", "/mnt/share", "cifs", "//nas/music")
-            + MountLine(43, "0:61", "/", "/mnt/ram", "tmpfs", "tmpfs")
-            + MountLine(44, "8:33", "/", "/mnt/disk", "ext4", "/dev/sdc1")
-            + MountLine(45, "0:62", "/", "/mnt/fuse", "fuse.something", "thing")
-            + MountLine(46, "0:63", "/", "/srv/data", "ext4", "/dev/sdd1")  // not below a drive folder
-            + MountLine(47, "0:64", "/", "/mnt/disk/proc", "proc", "proc")
-            + MountLine(48, "0:65", "/", "/mnt", "ext4", "/dev/sde1");
+        const QByteArray text = MountLine(26, "254:0", "/", "/", "ext4", "/dev/vda") +
+            MountLine(21, "0:20", "/", "/proc", "proc", "proc") +
+            MountLine(30, "0:30", "/", "/home", "ext4", "/dev/vdb") +
+            MountLine(40, "8:17", "/", "/run/media/ann/STICK", "vfat", "/dev/sdb1") +
+            MountLine(41, "11:0", "/", "/media/cdrom", "iso9660", "/dev/sr0") +
+            MountLine(42, "0:60", "/", "/mnt/share", "cifs", "//nas/music") +
+            MountLine(43, "0:61", "/", "/mnt/ram", "tmpfs", "tmpfs") +
+            MountLine(44, "8:33", "/", "/mnt/disk", "ext4", "/dev/sdc1") +
+            MountLine(45, "0:62", "/", "/mnt/fuse", "fuse.something", "thing") +
+            MountLine(46, "0:63", "/", "/srv/data", "ext4", "/dev/sdd1")  // not below a drive folder
+            + MountLine(47, "0:64", "/", "/mnt/disk/proc", "proc", "proc") +
+            MountLine(48, "0:65", "/", "/mnt", "ext4", "/dev/sde1");
         const auto labels = [](const MountEntry &e) { return e.Source == "/dev/sdb1" ? QString("STICK") : QString(); };
         const MountSnapshot snapshot = SnapshotOf(ParseMountInfo(text), "/home/ann", kDriveFolders, labels);
 
-        QCOMPARE(Roots(snapshot), (QStringList{"/", "/home/ann/", "/media/cdrom/", "/mnt/", "/mnt/disk/", "/mnt/fuse/",
-                                               "/mnt/ram/", "/mnt/share/", "/run/media/ann/STICK/"}));
+        QCOMPARE(Roots(snapshot),
+                 (QStringList{"/", "/home/ann/", "/media/cdrom/", "/mnt/", "/mnt/disk/", "/mnt/fuse/", "/mnt/ram/",
+                              "/mnt/share/", "/run/media/ann/STICK/"}));
         QCOMPARE(Find(snapshot, "/")->Type, TDriveType::drtFixed);
         QCOMPARE(Find(snapshot, "/home/ann/")->Type, TDriveType::drtFixed);
         QVERIFY(Find(snapshot, "/home/ann/")->IsHome);
@@ -189,10 +189,10 @@ private Q_SLOTS:
 
     void laterMountsHideEarlierOnesAndRootsAreListedOnce()
     {
-        const QByteArray text = MountLine(26, "254:0", "/", "/", "ext4", "/dev/vda")
-            + MountLine(50, "0:40", "/", "/mnt/x", "autofs", "systemd-1")
-            + MountLine(51, "0:41", "/", "/mnt/x", "nfs", "srv:/x")
-            + MountLine(52, "8:1", "/", "/root", "ext4", "/dev/sdb1");
+        const QByteArray text = MountLine(26, "254:0", "/", "/", "ext4", "/dev/vda") +
+            MountLine(50, "0:40", "/", "/mnt/x", "autofs", "systemd-1") +
+            MountLine(51, "0:41", "/", "/mnt/x", "nfs", "srv:/x") +
+            MountLine(52, "8:1", "/", "/root", "ext4", "/dev/sdb1");
         const MountSnapshot snapshot = SnapshotOf(ParseMountInfo(text), "/root", kDriveFolders, {});
         QCOMPARE(Roots(snapshot), (QStringList{"/", "/root/", "/mnt/x/"}));
         QCOMPARE(Find(snapshot, "/mnt/x/")->Type, TDriveType::drtRemote);

@@ -36,15 +36,12 @@ bool MountTmpfs(const QString &where, const QStringList &folders)
 
 bool Bind(const QString &from, const QString &where)
 {
-    return QDir().mkpath(where)
-        && ::mount(QFile::encodeName(from).constData(), QFile::encodeName(where).constData(), nullptr, MS_BIND,
-                   nullptr) == 0;
+    return QDir().mkpath(where) &&
+        ::mount(QFile::encodeName(from).constData(), QFile::encodeName(where).constData(), nullptr, MS_BIND, nullptr) ==
+        0;
 }
 
-bool Unmount(const QString &where)
-{
-    return ::umount2(QFile::encodeName(where).constData(), 0) == 0;
-}
+bool Unmount(const QString &where) { return ::umount2(QFile::encodeName(where).constData(), 0) == 0; }
 
 QStringList TopRoots(const TDirTree &tree)
 {
@@ -104,7 +101,7 @@ private Q_SLOTS:
         const int rootChildren = root->childCount();
         QVERIFY(rootChildren > 1);
         QTRY_VERIFY(!tree->ProbesPending());  // expand buttons of folders without subfolders go in steps
-        m_deleted = 0;  // the root's placeholder went when it was opened
+        m_deleted = 0;                        // the root's placeholder went when it was opened
 
         QVERIFY(MountTmpfs("/media/usb", {"Music"}));
         QTRY_VERIFY(tree->DriveNode("/media/usb/"));
@@ -190,8 +187,8 @@ private Q_SLOTS:
 int main(int argc, char **argv)
 {
     // Run again inside a private mount namespace when that is possible here.
-    if (qEnvironmentVariableIsEmpty(kInNamespace) && ::geteuid() == 0
-        && std::system("unshare -m --propagation private true >/dev/null 2>&1") == 0) {
+    if (qEnvironmentVariableIsEmpty(kInNamespace) && ::geteuid() == 0 &&
+        std::system("unshare -m --propagation private true >/dev/null 2>&1") == 0) {
         ::setenv(kInNamespace, "1", 1);
         std::vector<char *> args{const_cast<char *>("unshare"), const_cast<char *>("-m"),
                                  const_cast<char *>("--propagation"), const_cast<char *>("private")};

@@ -27,8 +27,8 @@ namespace {
 constexpr quint32 kMagic = 0x44414b31;  // "DAK1"
 constexpr char kTaken = 'K';
 
-const QStringList kSwitches = {QStringLiteral("-m"), QStringLiteral("--manage"), QStringLiteral("-s"),
-                               QStringLiteral("--show"), QStringLiteral("-a"), QStringLiteral("--audio")};
+const QStringList kSwitches = {QStringLiteral("-m"),     QStringLiteral("--manage"), QStringLiteral("-s"),
+                               QStringLiteral("--show"), QStringLiteral("-a"),       QStringLiteral("--audio")};
 
 // ":0", ":0.0" and "unix:0" are one display; the screen number does not make another one.
 QString DisplayKey()
@@ -50,7 +50,7 @@ QString DisplayKey()
     for (QChar &c : display) {
         const char16_t u = c.unicode();
         const bool kept = (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') ||
-                          u == u'_' || u == u'.' || u == u'-';
+            u == u'_' || u == u'.' || u == u'-';
         if (!kept)
             c = u'_';  // ':' included: it ends up as '_' as well
     }
@@ -101,7 +101,7 @@ QByteArray Message(const QStringList &arguments)
 
 class Fd {
 public:
-    explicit Fd(int fd) : fd_(fd) {}
+    explicit Fd(int fd) : fd_(fd) { }
     ~Fd()
     {
         if (fd_ >= 0)
@@ -183,8 +183,7 @@ bool HandOver(const QString &socketPath, const QStringList &arguments, int timeo
 
 SingleInstance::SingleInstance(QString socketPath, QObject *parent)
     : QObject(parent), m_socketPath(std::move(socketPath))
-{
-}
+{ }
 
 SingleInstance::~SingleInstance()
 {
@@ -226,11 +225,11 @@ SingleInstance::Outcome SingleInstance::Claim(const QStringList &arguments, int 
     Fd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     const mode_t mask = ::umask(0077);  // the socket is the user's alone
     const bool bound = listener.get() >= 0 &&
-                       ::bind(listener.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+        ::bind(listener.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
     ::umask(mask);
     if (!bound || ::listen(listener.get(), 16) != 0) {
         m_error = QStringLiteral("Couldn't listen on ") + m_socketPath + QLatin1Char('\r') +
-                  QString::fromLocal8Bit(std::strerror(errno));
+            QString::fromLocal8Bit(std::strerror(errno));
         return Outcome::Failed;
     }
     m_listener = listener.release();

@@ -38,9 +38,7 @@ QVariantMap PlayerProperties(const Mpris &mpris)
 }  // namespace
 
 Mpris::Mpris(Tform_main &form, QObject *parent)
-    : QObject(parent)
-    , m_form(form)
-    , m_track(new TrackInfo(form.nowPlaying, this))
+    : QObject(parent), m_form(form), m_track(new TrackInfo(form.nowPlaying, this))
 {
     NowPlaying *now = form.nowPlaying;
     // Queued: the window's own listeners finish first, and a burst of reports makes one publication.
@@ -86,10 +84,7 @@ bool Mpris::Start()
     return true;
 }
 
-NowPlaying &Mpris::Now() const
-{
-    return *m_form.nowPlaying;
-}
+NowPlaying &Mpris::Now() const { return *m_form.nowPlaying; }
 
 void Mpris::Publish()
 {
@@ -156,41 +151,23 @@ qlonglong Mpris::PositionUs() const
     return static_cast<qlonglong>(share * static_cast<double>(m_track->LengthUs()));
 }
 
-double Mpris::Volume() const
-{
-    return std::max(0, Now().MasterLevel()) / 100.0;
-}
+double Mpris::Volume() const { return std::max(0, Now().MasterLevel()) / 100.0; }
 
 void Mpris::SetVolume(double volume)
 {
     Later([this, volume] { Now().SetMasterLevel(static_cast<int>(std::clamp(volume, 0.0, 1.0) * 100.0 + 0.5)); });
 }
 
-bool Mpris::CanGoNext() const
-{
-    return m_form.pop_nextsong->isEnabled();
-}
+bool Mpris::CanGoNext() const { return m_form.pop_nextsong->isEnabled(); }
 
-bool Mpris::CanGoPrevious() const
-{
-    return m_form.pop_previoussong->isEnabled();
-}
+bool Mpris::CanGoPrevious() const { return m_form.pop_previoussong->isEnabled(); }
 
 // Play is offered while something is open that plays or can be played; Pause while it plays or is paused.
-bool Mpris::CanPlay() const
-{
-    return Now().Enabling().play || Now().State() == kPlaying;
-}
+bool Mpris::CanPlay() const { return Now().Enabling().play || Now().State() == kPlaying; }
 
-bool Mpris::CanPause() const
-{
-    return Now().Enabling().pause || Now().State() == kPaused;
-}
+bool Mpris::CanPause() const { return Now().Enabling().pause || Now().State() == kPaused; }
 
-bool Mpris::CanSeek() const
-{
-    return Now().SongOpened() && Now().Duration() > 0 && Now().PositionRange() > 0;
-}
+bool Mpris::CanSeek() const { return Now().SongOpened() && Now().Duration() > 0 && Now().PositionRange() > 0; }
 
 // ---- Commands ----------------------------------------------------------------------------------------------
 
@@ -215,11 +192,7 @@ void Mpris::SeekTo(qlonglong positionUs)
     Q_EMIT Seeked(target);
 }
 
-MprisRoot::MprisRoot(Mpris *mpris)
-    : QDBusAbstractAdaptor(mpris)
-    , m_mpris(mpris)
-{
-}
+MprisRoot::MprisRoot(Mpris *mpris) : QDBusAbstractAdaptor(mpris), m_mpris(mpris) { }
 
 void MprisRoot::Raise()
 {
@@ -231,9 +204,7 @@ void MprisRoot::Quit()
     m_mpris->Later([this] { Tform_main::ClickMenuItem(m_mpris->Form().pop_exit); });
 }
 
-MprisPlayer::MprisPlayer(Mpris *mpris)
-    : QDBusAbstractAdaptor(mpris)
-    , m_mpris(mpris)
+MprisPlayer::MprisPlayer(Mpris *mpris) : QDBusAbstractAdaptor(mpris), m_mpris(mpris)
 {
     connect(mpris, &Mpris::Seeked, this, &MprisPlayer::Seeked);
 }

@@ -87,7 +87,10 @@ public:
     bool HasTrackList() const { return false; }
     QString Identity() const { return texts::kProgramName; }
     QString DesktopEntry() const { return QStringLiteral("dak-mp3"); }
-    QStringList SupportedUriSchemes() const { return {QStringLiteral("file"), QStringLiteral("http"), QStringLiteral("https")}; }
+    QStringList SupportedUriSchemes() const
+    {
+        return {QStringLiteral("file"), QStringLiteral("http"), QStringLiteral("https")};
+    }
     QStringList SupportedMimeTypes() const { return {QStringLiteral("audio/mpeg")}; }
 
 public Q_SLOTS:
@@ -119,7 +122,7 @@ public:
     explicit MprisPlayer(Mpris *mpris);
     QString PlaybackStatus() const { return m_mpris->PlaybackStatus(); }
     double Rate() const { return 1.0; }
-    void SetRate(double) {}  // one rate only
+    void SetRate(double) { }  // one rate only
     QVariantMap Metadata() const { return m_mpris->Metadata(); }
     double Volume() const { return m_mpris->Volume(); }
     void SetVolume(double volume) { m_mpris->SetVolume(volume); }

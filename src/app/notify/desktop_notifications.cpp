@@ -13,9 +13,7 @@
 #include <QVariantMap>
 
 DesktopNotifications::DesktopNotifications(NowPlaying *now, QObject *parent)
-    : QObject(parent)
-    , m_now(now)
-    , m_track(new TrackInfo(now, this))
+    : QObject(parent), m_now(now), m_track(new TrackInfo(now, this))
 {
     // A title read from the tags after the notification went out replaces it.
     connect(m_track, &TrackInfo::changed, this, [this] {
@@ -39,10 +37,7 @@ bool DesktopNotifications::Show(int milliseconds)
     return true;
 }
 
-QString DesktopNotifications::Summary() const
-{
-    return m_track->Title();
-}
+QString DesktopNotifications::Summary() const { return m_track->Title(); }
 
 QString DesktopNotifications::Body() const
 {
@@ -56,8 +51,8 @@ void DesktopNotifications::Send()
 {
     QDBusMessage call = QDBusMessage::createMethodCall(kService, QStringLiteral("/org/freedesktop/Notifications"),
                                                        kService, QStringLiteral("Notify"));
-    call << texts::kProgramName << m_lastId << QStringLiteral("dak-mp3") << Summary() << Body()
-         << QStringList() << QVariantMap() << m_milliseconds;
+    call << texts::kProgramName << m_lastId << QStringLiteral("dak-mp3") << Summary() << Body() << QStringList()
+         << QVariantMap() << m_milliseconds;
     auto *watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *done) {
         const QDBusPendingReply<quint32> reply = *done;

@@ -32,7 +32,7 @@ private:
 
     NowPlaying *m_now;
     TrackInfo *m_track;
-    quint32 m_lastId = 0;        // the service's id of the last notification, replaced by the next
-    quint64 m_shownTrack = 0;    // the track the last notification was about; 0 for none
+    quint32 m_lastId = 0;      // the service's id of the last notification, replaced by the next
+    quint64 m_shownTrack = 0;  // the track the last notification was about; 0 for none
     int m_milliseconds = -1;
 };

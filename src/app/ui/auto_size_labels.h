@@ -11,7 +11,7 @@ class QWidget;
 class AutoSizeLabels : public QObject {
     Q_OBJECT
 public:
-    explicit AutoSizeLabels(QObject *parent = nullptr) : QObject(parent) {}
+    explicit AutoSizeLabels(QObject *parent = nullptr) : QObject(parent) { }
 
     // Sizes `label` now and from now on whenever its parent sees its text change.
     void Add(QLabel *label);

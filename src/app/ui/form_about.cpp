@@ -32,10 +32,10 @@ Tform_about::Tform_about(QWidget *parent) : QDialog(parent)
     label_version = new QLabel(QStringLiteral("Version %1").arg(QStringLiteral(DAK_VERSION)), this);
     label_version->setObjectName(QStringLiteral("label_version"));
 
-    label_credits = new QLabel(
-        QStringLiteral("An MP3 player and jukebox by the DAK-MP3 developers, decoding with libmpg123, "
-                       "drawn with Qt."),
-        this);
+    label_credits =
+        new QLabel(QStringLiteral("An MP3 player and jukebox by the DAK-MP3 developers, decoding with libmpg123, "
+                                  "drawn with Qt."),
+                   this);
     label_credits->setObjectName(QStringLiteral("label_credits"));
     label_credits->setWordWrap(true);
 
@@ -71,7 +71,4 @@ void Tform_about::ShowAbout()
     activateWindow();
 }
 
-void Tform_about::button_okClick()
-{
-    hide();
-}
+void Tform_about::button_okClick() { hide(); }

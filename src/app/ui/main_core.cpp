@@ -113,25 +113,13 @@ bool Tform_main::ClickMenuItem(QAction *item)
 
 // ---- Tray icon -------------------------------------------------------------------------------------
 
-void Tform_main::TaskBarAddIcon()
-{
-    m_tray->Complete(m_image1Icon, popupmenu1);
-}
+void Tform_main::TaskBarAddIcon() { m_tray->Complete(m_image1Icon, popupmenu1); }
 
-void Tform_main::TaskBarRemoveIcon()
-{
-    m_tray->Remove();
-}
+void Tform_main::TaskBarRemoveIcon() { m_tray->Remove(); }
 
-void Tform_main::TaskBarModifyIcon(const QString &tip)
-{
-    m_tray->Modify(m_image1Icon, tip);
-}
+void Tform_main::TaskBarModifyIcon(const QString &tip) { m_tray->Modify(m_image1Icon, tip); }
 
-void Tform_main::TrayIconActivated(QSystemTrayIcon::ActivationReason reason)
-{
-    m_tray->Activated(reason);
-}
+void Tform_main::TrayIconActivated(QSystemTrayIcon::ActivationReason reason) { m_tray->Activated(reason); }
 
 void Tform_main::TrayPlayPauseToggle()
 {
@@ -176,20 +164,11 @@ void Tform_main::pop_aboutClick()
         form_about->ShowAbout();
 }
 
-void Tform_main::Image1Click()
-{
-    pop_aboutClick();
-}
+void Tform_main::Image1Click() { pop_aboutClick(); }
 
-void Tform_main::pop_exitClick()
-{
-    close();
-}
+void Tform_main::pop_exitClick() { close(); }
 
-void Tform_main::button_exitClick()
-{
-    close();
-}
+void Tform_main::button_exitClick() { close(); }
 
 void Tform_main::showEvent(QShowEvent *event)
 {

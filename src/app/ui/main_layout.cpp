@@ -73,9 +73,8 @@ void Tform_main::CreatePanels()
 
     for (QWidget *w : std::initializer_list<QWidget *>{
              panel_time, panel_songinfo, panel_songlibrary, panel_controls, trackbar_song, label_setname,
-             label_songtitle, label_filename, label_songdata, Image1, button_alwaysontop, button_hide,
-             button_exit, speedbutton_play, speedbutton_pause, speedbutton_stop, speedbutton_previoussong,
-             speedbutton_nextsong})
+             label_songtitle, label_filename, label_songdata, Image1, button_alwaysontop, button_hide, button_exit,
+             speedbutton_play, speedbutton_pause, speedbutton_stop, speedbutton_previoussong, speedbutton_nextsong})
         UsePopupMenu(w);
     // The style button has no context menu of its own and does not pass right clicks to the panel.
     button_toggledisplaystyle->setContextMenuPolicy(Qt::PreventContextMenu);
@@ -180,10 +179,10 @@ void Tform_main::CreateControlsPanel()
     speedbutton_play = button("speedbutton_play", 190, QStyle::SP_MediaPlay, QStringLiteral("Play [CTRL+Y]"));
     speedbutton_pause = button("speedbutton_pause", 226, QStyle::SP_MediaPause, QStringLiteral("Pause [CTRL+A]"));
     speedbutton_stop = button("speedbutton_stop", 262, QStyle::SP_MediaStop, QStringLiteral("Stop [CTRL+S]"));
-    speedbutton_previoussong = button("speedbutton_previoussong", 298, QStyle::SP_MediaSkipBackward,
-                                      QStringLiteral("Previous Song [CTRL+P]"));
-    speedbutton_nextsong = button("speedbutton_nextsong", 334, QStyle::SP_MediaSkipForward,
-                                  QStringLiteral("Next Song [CTRL+N]"));
+    speedbutton_previoussong =
+        button("speedbutton_previoussong", 298, QStyle::SP_MediaSkipBackward, QStringLiteral("Previous Song [CTRL+P]"));
+    speedbutton_nextsong =
+        button("speedbutton_nextsong", 334, QStyle::SP_MediaSkipForward, QStringLiteral("Next Song [CTRL+N]"));
 
     connect(button_alwaysontop, &QToolButton::clicked, this, &Tform_main::button_alwaysontopClick);
     connect(button_toggledisplaystyle, &QToolButton::clicked, this, &Tform_main::button_toggledisplaystyleClick);
@@ -280,15 +279,9 @@ void Tform_main::RestoreDisplayStyle(int storedStyle)
 
 // ---- Docking --------------------------------------------------------------------------------------
 
-void Tform_main::FloatPanel(QFrame *panel, const QRect &globalRect)
-{
-    m_docking->Float(panel, globalRect);
-}
+void Tform_main::FloatPanel(QFrame *panel, const QRect &globalRect) { m_docking->Float(panel, globalRect); }
 
-void Tform_main::DockPanel(QFrame *panel)
-{
-    m_docking->Dock(panel);
-}
+void Tform_main::DockPanel(QFrame *panel) { m_docking->Dock(panel); }
 
 void Tform_main::FormDockDrop()
 {

@@ -6,20 +6,11 @@
 
 #include <QAction>
 
-void Tform_main::pop_autoplayonstartClick()
-{
-    settings.Options.autoplayonstart = pop_autoplayonstart->isChecked();
-}
+void Tform_main::pop_autoplayonstartClick() { settings.Options.autoplayonstart = pop_autoplayonstart->isChecked(); }
 
-void Tform_main::pop_autoplayonopenClick()
-{
-    settings.Options.autoplayonopen = pop_autoplayonopen->isChecked();
-}
+void Tform_main::pop_autoplayonopenClick() { settings.Options.autoplayonopen = pop_autoplayonopen->isChecked(); }
 
-void Tform_main::pop_randomsetClick()
-{
-    settings.Options.randomset = pop_randomset->isChecked();
-}
+void Tform_main::pop_randomsetClick() { settings.Options.randomset = pop_randomset->isChecked(); }
 
 void Tform_main::pop_randomsongClick()
 {

@@ -39,10 +39,7 @@ QAction *Separator(QMenu *menu, const char *name)
     return action;
 }
 
-QKeySequence Ctrl(Qt::Key key)
-{
-    return QKeySequence(Qt::CTRL | key);
-}
+QKeySequence Ctrl(Qt::Key key) { return QKeySequence(Qt::CTRL | key); }
 
 }  // namespace
 
@@ -72,17 +69,16 @@ void Tform_main::CreatePopupMenu()
     N12 = Separator(pop_options, "N12");
     pop_configureHotkeys = Item(pop_options, "pop_configureHotkeys", QStringLiteral("Configure Hotkeys..."));
     N3 = Separator(pop_options, "N3");
-    pop_associate =
-        Item(pop_options, "pop_associate", QStringLiteral("Associate *.mp3 file extension with DAK-MP3"));
+    pop_associate = Item(pop_options, "pop_associate", QStringLiteral("Associate *.mp3 file extension with DAK-MP3"));
 
     pop_audiosettings = Submenu(m, "pop_audiosettings", QStringLiteral("Audio Settings"));
-    pop_modifyaudiosettings = Item(pop_audiosettings, "pop_modifyaudiosettings",
-                                   QStringLiteral("Modify Audio Settings"), Ctrl(Qt::Key_M));
+    pop_modifyaudiosettings =
+        Item(pop_audiosettings, "pop_modifyaudiosettings", QStringLiteral("Modify Audio Settings"), Ctrl(Qt::Key_M));
     N11 = Separator(pop_audiosettings, "N11");
     pop_audiodrivertreatment =
         Submenu(pop_audiosettings, "pop_audiodrivertreatment", QStringLiteral("Audio Driver Treatment"));
-    pop_releaseon_stop = CheckItem(pop_audiodrivertreatment, "pop_releaseon_stop",
-                                   QStringLiteral("Release Audio Driver on Stop"), true);
+    pop_releaseon_stop =
+        CheckItem(pop_audiodrivertreatment, "pop_releaseon_stop", QStringLiteral("Release Audio Driver on Stop"), true);
     pop_releaseon_pause = CheckItem(pop_audiodrivertreatment, "pop_releaseon_pause",
                                     QStringLiteral("Release Audio Driver on Pause"), false);
     pop_releaseon_eof = CheckItem(pop_audiodrivertreatment, "pop_releaseon_eof",

@@ -23,8 +23,11 @@ using texts::kTitleUnknown;
 // What the keyboard hook delivers to: the main window's hotkey table and hook message handler.
 class MainHookWindow : public keyhook::HookWindow {
 public:
-    explicit MainHookWindow(Tform_main *window) : window_(window) {}
-    std::vector<uint16_t> systemWideShortcuts() override { return shortcuts::SystemWideShortcuts(window_->HotkeyTable); }
+    explicit MainHookWindow(Tform_main *window) : window_(window) { }
+    std::vector<uint16_t> systemWideShortcuts() override
+    {
+        return shortcuts::SystemWideShortcuts(window_->HotkeyTable);
+    }
     int hookMessage(uint16_t wParam, int32_t lParam) override { return window_->HookMessage(wParam, lParam); }
     // The X server is gone: end as a session end does.
     void displayLost() override { session_end::SaveAndQuit(); }

@@ -8,9 +8,7 @@
 #include <QRubberBand>
 #include <QVBoxLayout>
 
-PanelDocking::PanelDocking(QWidget *site) : QObject(site), m_site(site)
-{
-}
+PanelDocking::PanelDocking(QWidget *site) : QObject(site), m_site(site) { }
 
 PanelDocking::~PanelDocking()
 {
@@ -46,10 +44,7 @@ const PanelDocking::Entry *PanelDocking::FindPanel(const QFrame *panel) const
     return nullptr;
 }
 
-bool PanelDocking::IsFloating(const QFrame *panel) const
-{
-    return FloatingWindow(panel) != nullptr;
-}
+bool PanelDocking::IsFloating(const QFrame *panel) const { return FloatingWindow(panel) != nullptr; }
 
 QWidget *PanelDocking::FloatingWindow(const QFrame *panel) const
 {
@@ -123,7 +118,8 @@ bool PanelDocking::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::Close && e->floatingWindow == watched) {
         event->ignore();
         QFrame *panel = e->panel;
-        QMetaObject::invokeMethod(this, [this, panel] { Dock(panel); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, panel] { Dock(panel); }, Qt::QueuedConnection);
         return true;
     }
     if (watched != e->handle)
@@ -170,8 +166,8 @@ bool PanelDocking::eventFilter(QObject *watched, QEvent *event)
         QFrame *panel = e->panel;
         const QPoint at = me->globalPosition().toPoint();
         const QRect outline = m_startRect.translated(at - m_pressGlobal);
-        QMetaObject::invokeMethod(this, [this, panel, at, outline] { Drop(panel, at, outline); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, panel, at, outline] { Drop(panel, at, outline); }, Qt::QueuedConnection);
         return true;
     }
     default:

@@ -68,8 +68,7 @@ void Install(std::function<void()> save)
         auto *notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
         QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier] {
             char buffer[16];
-            while (read(g_pipe[0], buffer, sizeof buffer) > 0) {
-            }
+            while (read(g_pipe[0], buffer, sizeof buffer) > 0) { }
             notifier->setEnabled(false);
             SaveAndQuit();
         });

@@ -14,10 +14,7 @@ constexpr bool kShown[WindowLayout::kStyleCount][WindowLayout::PanelCount] = {
 
 }  // namespace
 
-int WindowLayout::NextStyle(int style)
-{
-    return style > 2 ? 0 : style + 1;
-}
+int WindowLayout::NextStyle(int style) { return style > 2 ? 0 : style + 1; }
 
 bool WindowLayout::ShownInStyle(int style, Panel panel)
 {
@@ -26,10 +23,7 @@ bool WindowLayout::ShownInStyle(int style, Panel panel)
     return kShown[style][panel];
 }
 
-int WindowLayout::StyleBeforeRestore(int storedStyle)
-{
-    return storedStyle <= 0 ? 3 : storedStyle - 1;
-}
+int WindowLayout::StyleBeforeRestore(int storedStyle) { return storedStyle <= 0 ? 3 : storedStyle - 1; }
 
 int WindowLayout::StackHeight() const
 {

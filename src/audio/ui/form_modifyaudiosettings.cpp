@@ -137,17 +137,15 @@ void Tform_modifyaudiosettings::CreateOutputPage()
     checkbox_mute->setGeometry(300, 150, 250, 20);
 
     MakeLabel(page, QStringLiteral("Output Channels:"), {8, 352, 108, 20});
-    combobox_outputchannels =
-        MakeList(page, "combobox_outputchannels",
-                 {QStringLiteral("Stereo"), QStringLiteral("Mono Left"), QStringLiteral("Mono Right"),
-                  QStringLiteral("Mono Mix")},
-                 {118, 350, 160, 24});
+    combobox_outputchannels = MakeList(page, "combobox_outputchannels",
+                                       {QStringLiteral("Stereo"), QStringLiteral("Mono Left"),
+                                        QStringLiteral("Mono Right"), QStringLiteral("Mono Mix")},
+                                       {118, 350, 160, 24});
     MakeLabel(page, QStringLiteral("Output Port:"), {300, 352, 82, 20});
-    combobox_outputport =
-        MakeList(page, "combobox_outputport",
-                 {QStringLiteral("Speaker"), QStringLiteral("Line"), QStringLiteral("Headphone"),
-                  QStringLiteral("Unknown (Port $00)")},
-                 {384, 350, 180, 24});
+    combobox_outputport = MakeList(page, "combobox_outputport",
+                                   {QStringLiteral("Speaker"), QStringLiteral("Line"), QStringLiteral("Headphone"),
+                                    QStringLiteral("Unknown (Port $00)")},
+                                   {384, 350, 180, 24});
 }
 
 void Tform_modifyaudiosettings::CreateCodecPage()
@@ -186,10 +184,7 @@ void Tform_modifyaudiosettings::ConnectHandlers()
             &Tform_modifyaudiosettings::combobox_codecpriorityChange);
 }
 
-TXaudioPlayer *Tform_modifyaudiosettings::Player() const
-{
-    return form_main ? form_main->xaudio : nullptr;
-}
+TXaudioPlayer *Tform_modifyaudiosettings::Player() const { return form_main ? form_main->xaudio : nullptr; }
 
 bool &Tform_modifyaudiosettings::EqualizerSwitch()
 {
@@ -336,7 +331,7 @@ QString Tform_modifyaudiosettings::PriorityRefusedToolTip(int asked, int granted
     };
     return QStringLiteral("The system did not grant the priority \"%1\": the decoder runs at \"%2\".\n")
                .arg(name(asked), name(granted)) +
-           PriorityToolTip();
+        PriorityToolTip();
 }
 
 // ---- Reports of the player -----------------------------------------------------------------------------

@@ -122,10 +122,8 @@ void Tform_modifyaudiosettings::ConnectEqualizerHandlers()
     connect(checkbox_enableequalizer, &QCheckBox::toggled, this,
             &Tform_modifyaudiosettings::checkbox_enableequalizerClick);
     connect(button_eqdefault, &QPushButton::clicked, this, &Tform_modifyaudiosettings::button_eqdefaultClick);
-    connect(button_loadeqsettings, &QPushButton::clicked, this,
-            &Tform_modifyaudiosettings::button_loadeqsettingsClick);
-    connect(button_saveeqsettings, &QPushButton::clicked, this,
-            &Tform_modifyaudiosettings::button_saveeqsettingsClick);
+    connect(button_loadeqsettings, &QPushButton::clicked, this, &Tform_modifyaudiosettings::button_loadeqsettingsClick);
+    connect(button_saveeqsettings, &QPushButton::clicked, this, &Tform_modifyaudiosettings::button_saveeqsettingsClick);
 }
 
 QSlider *Tform_modifyaudiosettings::EqualizerSlider(int fileIndex) const
@@ -139,8 +137,7 @@ QLineEdit *Tform_modifyaudiosettings::EqualizerEdit(int fileIndex) const
 {
     if (fileIndex < 0 || fileIndex >= kSliderCount)
         return nullptr;
-    return fileIndex < kSlidersPerChannel ? edit_l[size_t(fileIndex)]
-                                          : edit_r[size_t(fileIndex - kSlidersPerChannel)];
+    return fileIndex < kSlidersPerChannel ? edit_l[size_t(fileIndex)] : edit_r[size_t(fileIndex - kSlidersPerChannel)];
 }
 
 EqualizerPositions Tform_modifyaudiosettings::SliderPositions() const
@@ -194,9 +191,9 @@ void Tform_modifyaudiosettings::checkbox_enableequalizerClick()
 
 void Tform_modifyaudiosettings::EnableEqualizerControls(bool enabled)
 {
-    for (QWidget *control : std::initializer_list<QWidget *>{button_loadeqsettings, button_saveeqsettings,
-                                                             button_eqdefault, checkbox_both, label_lchannel,
-                                                             label_rchannel, label_bass, label_treble})
+    for (QWidget *control :
+         std::initializer_list<QWidget *>{button_loadeqsettings, button_saveeqsettings, button_eqdefault, checkbox_both,
+                                          label_lchannel, label_rchannel, label_bass, label_treble})
         control->setEnabled(enabled);
     for (int i = 0; i < kSliderCount; ++i) {
         EqualizerSlider(i)->setEnabled(enabled);

@@ -4,8 +4,8 @@
 
 namespace shortcuts {
 
-HookDecision DecideHookMessage(std::span<const HookBinding> table, bool programInForeground,
-                               uint16_t lastHookShortcut, uint32_t wParam, int32_t lParam)
+HookDecision DecideHookMessage(std::span<const HookBinding> table, bool programInForeground, uint16_t lastHookShortcut,
+                               uint32_t wParam, int32_t lParam)
 {
     HookDecision decision;
     decision.lastHookShortcut = static_cast<uint16_t>(wParam & 0xFFFF);
@@ -28,8 +28,8 @@ std::vector<uint16_t> SystemWideShortcuts(std::span<const HookBinding> table)
 {
     std::vector<uint16_t> values;
     for (const HookBinding &binding : table) {
-        if (binding.systemWide && binding.shortcut != 0
-            && std::find(values.begin(), values.end(), binding.shortcut) == values.end())
+        if (binding.systemWide && binding.shortcut != 0 &&
+            std::find(values.begin(), values.end(), binding.shortcut) == values.end())
             values.push_back(binding.shortcut);
     }
     return values;

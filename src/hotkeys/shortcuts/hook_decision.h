@@ -23,9 +23,9 @@ struct HookBinding {
 };
 
 struct HookDecision {
-    int action = -1;               // index into the table of the item to click, -1 for none
-    int answer = kPassKeyOn;       // kPassKeyOn or kWithholdKey
-    uint16_t lastHookShortcut = 0; // the value to keep for the next message
+    int action = -1;                // index into the table of the item to click, -1 for none
+    int answer = kPassKeyOn;        // kPassKeyOn or kWithholdKey
+    uint16_t lastHookShortcut = 0;  // the value to keep for the next message
 };
 
 // programInForeground: the main window itself is the foreground window (the key then reaches it as an
@@ -34,8 +34,8 @@ struct HookDecision {
 // Otherwise the first system-wide action whose shortcut equals the whole wParam is clicked and the answer is
 // its pass-on flag; with no such action the answer is to pass the key on. An action without a shortcut
 // never matches.
-HookDecision DecideHookMessage(std::span<const HookBinding> table, bool programInForeground,
-                               uint16_t lastHookShortcut, uint32_t wParam, int32_t lParam);
+HookDecision DecideHookMessage(std::span<const HookBinding> table, bool programInForeground, uint16_t lastHookShortcut,
+                               uint32_t wParam, int32_t lParam);
 
 // The distinct shortcut values the keyboard hook is to catch: those of the system-wide actions, in table
 // order.

@@ -9,9 +9,9 @@ namespace shortcuts {
 inline constexpr int kHotkeyActionCount = 21;
 
 struct HotkeyAction {
-    const char *key;      // configuration key in "Hotkeys", "SystemWide" and "PassToNextProgram"
-    const char *menuItem; // object name of the popup-menu item
-    const char *caption;  // the item's caption
+    const char *key;       // configuration key in "Hotkeys", "SystemWide" and "PassToNextProgram"
+    const char *menuItem;  // object name of the popup-menu item
+    const char *caption;   // the item's caption
 };
 
 inline constexpr std::array<HotkeyAction, kHotkeyActionCount> kHotkeyActions = {{

@@ -64,36 +64,66 @@ Qt::Key VirtualKeyToQtKey(uint16_t vk)
     if (vk >= 0x60 && vk <= 0x69)
         return static_cast<Qt::Key>(Qt::Key_0 + (vk - 0x60));
     switch (vk) {
-    case 0x08: return Qt::Key_Backspace;
-    case 0x09: return Qt::Key_Tab;
-    case 0x0D: return Qt::Key_Return;
-    case 0x13: return Qt::Key_Pause;
-    case 0x1B: return Qt::Key_Escape;
-    case 0x20: return Qt::Key_Space;
-    case 0x21: return Qt::Key_PageUp;
-    case 0x22: return Qt::Key_PageDown;
-    case 0x23: return Qt::Key_End;
-    case 0x24: return Qt::Key_Home;
-    case 0x25: return Qt::Key_Left;
-    case 0x26: return Qt::Key_Up;
-    case 0x27: return Qt::Key_Right;
-    case 0x28: return Qt::Key_Down;
-    case 0x2C: return Qt::Key_Print;
-    case 0x2D: return Qt::Key_Insert;
-    case 0x2E: return Qt::Key_Delete;
-    case 0x6A: return Qt::Key_Asterisk;
-    case 0x6B: return Qt::Key_Plus;
-    case 0x6D: return Qt::Key_Minus;
-    case 0x6E: return Qt::Key_Period;
-    case 0x6F: return Qt::Key_Slash;
-    case 0xAD: return Qt::Key_VolumeMute;
-    case 0xAE: return Qt::Key_VolumeDown;
-    case 0xAF: return Qt::Key_VolumeUp;
-    case 0xB0: return Qt::Key_MediaNext;
-    case 0xB1: return Qt::Key_MediaPrevious;
-    case 0xB2: return Qt::Key_MediaStop;
-    case 0xB3: return Qt::Key_MediaTogglePlayPause;
-    default: return Qt::Key_unknown;
+    case 0x08:
+        return Qt::Key_Backspace;
+    case 0x09:
+        return Qt::Key_Tab;
+    case 0x0D:
+        return Qt::Key_Return;
+    case 0x13:
+        return Qt::Key_Pause;
+    case 0x1B:
+        return Qt::Key_Escape;
+    case 0x20:
+        return Qt::Key_Space;
+    case 0x21:
+        return Qt::Key_PageUp;
+    case 0x22:
+        return Qt::Key_PageDown;
+    case 0x23:
+        return Qt::Key_End;
+    case 0x24:
+        return Qt::Key_Home;
+    case 0x25:
+        return Qt::Key_Left;
+    case 0x26:
+        return Qt::Key_Up;
+    case 0x27:
+        return Qt::Key_Right;
+    case 0x28:
+        return Qt::Key_Down;
+    case 0x2C:
+        return Qt::Key_Print;
+    case 0x2D:
+        return Qt::Key_Insert;
+    case 0x2E:
+        return Qt::Key_Delete;
+    case 0x6A:
+        return Qt::Key_Asterisk;
+    case 0x6B:
+        return Qt::Key_Plus;
+    case 0x6D:
+        return Qt::Key_Minus;
+    case 0x6E:
+        return Qt::Key_Period;
+    case 0x6F:
+        return Qt::Key_Slash;
+    case 0xAD:
+        return Qt::Key_VolumeMute;
+    case 0xAE:
+        return Qt::Key_VolumeDown;
+    case 0xAF:
+        return Qt::Key_VolumeUp;
+    case 0xB0:
+        return Qt::Key_MediaNext;
+    case 0xB1:
+        return Qt::Key_MediaPrevious;
+    case 0xB2:
+        return Qt::Key_MediaStop;
+    case 0xB3:
+        return Qt::Key_MediaTogglePlayPause;
+    default:
+        return Qt::Key_unknown;
     }
 }
 

@@ -30,8 +30,8 @@ inline constexpr int kShortcutTextCount = 60;
 inline constexpr char16_t kNoShortcutText[] = u"<none>";
 
 struct ShortcutText {
-    QString text;      // as compared, all upper case ("CTRL+A", "SHIFT+INSERT")
-    QString shownText; // as the hotkey window lists it ("CTRL+A", "SHIFT+Insert")
+    QString text;       // as compared, all upper case ("CTRL+A", "SHIFT+INSERT")
+    QString shownText;  // as the hotkey window lists it ("CTRL+A", "SHIFT+Insert")
     uint16_t value;
 };
 

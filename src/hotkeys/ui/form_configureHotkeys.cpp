@@ -99,8 +99,9 @@ private:
 }  // namespace
 
 Tform_configureHotkeys::Tform_configureHotkeys(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                  Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("form_configureHotkeys"));
     setWindowTitle(QStringLiteral("Configure Hotkeys - DAK-MP3"));
@@ -147,8 +148,7 @@ void Tform_configureHotkeys::CreateControls()
     combobox_hotkeys->setInsertPolicy(QComboBox::NoInsert);  // typed texts never join the list
     combobox_hotkeys->addItems(shortcuts::ShortcutChoices());
     combobox_hotkeys->setMaxVisibleItems(16);
-    checkbox_systemwide =
-        new QCheckBox(QStringLiteral("Make this one a system-wide hotkey."), panel_middle);
+    checkbox_systemwide = new QCheckBox(QStringLiteral("Make this one a system-wide hotkey."), panel_middle);
     checkbox_systemwide->setObjectName(QStringLiteral("checkbox_systemwide"));
     checkbox_PassToNextProgram =
         new QCheckBox(QStringLiteral("Also allow the foreground app to process this key?"), panel_middle);

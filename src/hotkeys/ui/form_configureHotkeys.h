@@ -32,9 +32,9 @@ public:
     QLabel *label_systemwideheading = nullptr;
     QLabel *label_PassToNextProgramheading = nullptr;
     QListWidget *listbox_hotkeys = nullptr;
-    QListWidget *listbox_systemwide = nullptr;          // display only
-    QListWidget *listbox_PassToNextProgram = nullptr;   // display only
-    QComboBox *combobox_hotkeys = nullptr;              // editable: "<none>", then the known texts
+    QListWidget *listbox_systemwide = nullptr;         // display only
+    QListWidget *listbox_PassToNextProgram = nullptr;  // display only
+    QComboBox *combobox_hotkeys = nullptr;             // editable: "<none>", then the known texts
     QCheckBox *checkbox_systemwide = nullptr;
     QCheckBox *checkbox_PassToNextProgram = nullptr;
     QPushButton *button_assign = nullptr;

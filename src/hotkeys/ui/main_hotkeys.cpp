@@ -13,10 +13,7 @@
 
 namespace {
 // The menu item of an action, found by its object name among the main popup menu's actions.
-QAction *ActionItem(QMenu *menu, const char *name)
-{
-    return menu->findChild<QAction *>(QLatin1String(name));
-}
+QAction *ActionItem(QMenu *menu, const char *name) { return menu->findChild<QAction *>(QLatin1String(name)); }
 }  // namespace
 
 void Tform_main::ApplyHotkeySettings()

@@ -58,8 +58,8 @@ public:
                 return finish(ImportEnd::Failed);
             ++result_.handled;
             const qsizetype handled = k + 1;
-            if (handled < total && options_.progress && options_.progressEvery > 0
-                && handled % options_.progressEvery == 0 && !options_.progress(handled, total)) {
+            if (handled < total && options_.progress && options_.progressEvery > 0 &&
+                handled % options_.progressEvery == 0 && !options_.progress(handled, total)) {
                 return finish(commit() ? ImportEnd::Cancelled : ImportEnd::Failed);
             }
             if (options_.commitEvery > 0 && handled % options_.commitEvery == 0 && handled < total && !commit())
@@ -76,7 +76,7 @@ private:
     // A set file as the one-by-one operations would find it now.
     struct SetFile {
         QStringList lines;
-        QSet<QString> paths;  // upperAscii of each line's path
+        QSet<QString> paths;         // upperAscii of each line's path
         qsizetype firstChange = -1;  // order of its first write since the last commit; -1: unchanged
     };
 
@@ -262,12 +262,12 @@ private:
     const ImportOptions &options_;
     const QString folder_;
     bool libraryRead_;
-    QStringList sets_;                // the set list with the sets added so far
-    qsizetype setsFirstChange_ = -1;  // as SetFile::firstChange, for the library file
-    qsizetype changes_ = 0;           // counts first changes since the last commit
-    QHash<QString, SetFile> files_;   // set files loaded, by file name
-    QHash<QString, QString> fileNames_;  // set name -> its file's name
-    QHash<QString, bool> goodNames_;     // set name -> whether it can be a set's name
+    QStringList sets_;                    // the set list with the sets added so far
+    qsizetype setsFirstChange_ = -1;      // as SetFile::firstChange, for the library file
+    qsizetype changes_ = 0;               // counts first changes since the last commit
+    QHash<QString, SetFile> files_;       // set files loaded, by file name
+    QHash<QString, QString> fileNames_;   // set name -> its file's name
+    QHash<QString, bool> goodNames_;      // set name -> whether it can be a set's name
     std::optional<QStringList> listing_;  // the library folder's files, read when first needed
     ImportResult result_;
 };
@@ -280,7 +280,8 @@ QString SetNameOfFile(const QString &path)
     return folder.mid(RPos(QStringLiteral("/"), folder));
 }
 
-ImportResult AddFoundFiles(LibraryStore &store, const QStringList &found, bool libraryRead, const ImportOptions &options)
+ImportResult AddFoundFiles(LibraryStore &store, const QStringList &found, bool libraryRead,
+                           const ImportOptions &options)
 {
     Importer importer(store, options, libraryRead);
     return importer.run(found);
@@ -324,9 +325,6 @@ FolderImportResult ImportFolder(LibraryStore &store, const QString &folder, bool
     return result;
 }
 
-QString NothingFoundText(const QString &folder)
-{
-    return QStringLiteral("No MP3 files found in folder: ") + folder;
-}
+QString NothingFoundText(const QString &folder) { return QStringLiteral("No MP3 files found in folder: ") + folder; }
 
 }  // namespace import

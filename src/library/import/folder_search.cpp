@@ -39,7 +39,7 @@ EntryType typeOf(const QByteArray &path, unsigned char direntType)
     if (direntType != DT_LNK && direntType != DT_UNKNOWN)
         return EntryType::Other;  // devices, pipes, sockets
     // A link counts as what it points to; a broken link as neither file nor folder.
-    struct stat info {};
+    struct stat info { };
     if (::stat(path.constData(), &info) != 0)
         return EntryType::Other;
     if (S_ISDIR(info.st_mode))
@@ -64,7 +64,7 @@ public:
     {
         const QString prefix = ForceBackSlash(path);
         const QByteArray encoded = QFile::encodeName(prefix);
-        struct stat info {};
+        struct stat info { };
         if (::stat(encoded.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
             return true;
         if (!visited_.insert({info.st_dev, info.st_ino}).second)

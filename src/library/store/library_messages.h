@@ -27,4 +27,4 @@ QString badSetName(const QString &name, const QString &problem);
 QString badSongTitle(const QString &title);
 QString badSongPath(const QString &path);
 
-} // namespace LibraryMessages
+}  // namespace LibraryMessages

@@ -14,10 +14,7 @@
 
 namespace {
 
-bool hasLineBreak(const QString &text)
-{
-    return text.contains(u'\r') || text.contains(u'\n');
-}
+bool hasLineBreak(const QString &text) { return text.contains(u'\r') || text.contains(u'\n'); }
 
 bool isValidTitle(const QString &title)
 {
@@ -47,7 +44,7 @@ bool equalUpperAscii(QStringView a, QStringView b)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool LibraryStore::AddSet(const QString &name, int position)
 {
@@ -136,9 +133,9 @@ bool LibraryStore::RenameSet(const QString &oldName, const QString &newName)
         // the set would otherwise find that file instead of its own.
         const QString taken = setFileName(folder, newName);
         const bool available = taken == oldFile || !fileOrLinkExists(folder + taken);
-        const bool done = available
-            && (shared ? QFile::copy(folder + oldFile, folder + newFile)
-                       : QFile::rename(folder + oldFile, folder + newFile));
+        const bool done = available &&
+            (shared ? QFile::copy(folder + oldFile, folder + newFile)
+                    : QFile::rename(folder + oldFile, folder + newFile));
         if (!done) {
             Shell::errorBox(LibraryMessages::couldNotRename(folder + oldFile));
             ok = false;
@@ -301,10 +298,7 @@ bool LibraryStore::RenameSongLine(const QString &line, int index, const QString 
     return SaveCurrentSet();
 }
 
-bool LibraryStore::DoesSetExist(const QString &name) const
-{
-    return indexOfSet(name) >= 0;
-}
+bool LibraryStore::DoesSetExist(const QString &name) const { return indexOfSet(name) >= 0; }
 
 bool LibraryStore::DoesSongExist(const QString &path, const QString &setName)
 {

@@ -7,17 +7,11 @@ constexpr QChar kSeparator = u'/';
 // The longest file name most Linux file systems accept, in bytes.
 constexpr qsizetype kMaxFileNameBytes = 255;
 
-} // namespace
+}  // namespace
 
-QString ForceBackSlash(const QString &path)
-{
-    return path.endsWith(kSeparator) ? path : path + kSeparator;
-}
+QString ForceBackSlash(const QString &path) { return path.endsWith(kSeparator) ? path : path + kSeparator; }
 
-QString StripLastBackSlash(const QString &path)
-{
-    return path.endsWith(kSeparator) ? path.chopped(1) : path;
-}
+QString StripLastBackSlash(const QString &path) { return path.endsWith(kSeparator) ? path.chopped(1) : path; }
 
 int RPos(const QString &needle, const QString &text)
 {

@@ -18,7 +18,7 @@
 #include <algorithm>
 #include <utility>
 
-LibraryStore::LibraryStore(QObject *parent) : QObject(parent) {}
+LibraryStore::LibraryStore(QObject *parent) : QObject(parent) { }
 
 void LibraryStore::endBatch()
 {
@@ -38,20 +38,14 @@ void LibraryStore::endBatch()
 
 // --- Library folder and file names ---
 
-void LibraryStore::setLibraryFolderSource(std::function<QString()> source)
-{
-    folderSource_ = std::move(source);
-}
+void LibraryStore::setLibraryFolderSource(std::function<QString()> source) { folderSource_ = std::move(source); }
 
 void LibraryStore::setLibraryFolder(const QString &folder)
 {
     folderSource_ = [folder] { return folder; };
 }
 
-QString LibraryStore::libraryFolder() const
-{
-    return folderPath();
-}
+QString LibraryStore::libraryFolder() const { return folderPath(); }
 
 QString LibraryStore::folderPath() const
 {
@@ -64,10 +58,7 @@ QString LibraryStore::folderPath() const
     return ForceBackSlash(folder);
 }
 
-QString LibraryStore::LibraryFilePath() const
-{
-    return folderPath() + QString::fromUtf16(kLibraryFileName);
-}
+QString LibraryStore::LibraryFilePath() const { return folderPath() + QString::fromUtf16(kLibraryFileName); }
 
 QString LibraryStore::SetFilePath(const QString &setName) const
 {

@@ -50,22 +50,22 @@ public:
     void setLibraryFolder(const QString &folder);
     QString libraryFolder() const;  // with a trailing "/"
 
-    QString LibraryFilePath() const;                  // full path of "setlib.dat"
+    QString LibraryFilePath() const;                    // full path of "setlib.dat"
     QString SetFilePath(const QString &setName) const;  // full path of a set's file; empty when the name has a "/"
 
     // --- Working copy ---
     const QStringList &setNames() const { return sets_; }
     const QStringList &songs() const { return songs_; }  // raw "title=path" lines of the current set
-    int selectedSet() const { return selectedSet_; }      // -1 for none
-    int focusedSong() const { return focusedSong_; }      // caret line of the song list, -1 when it is empty
+    int selectedSet() const { return selectedSet_; }     // -1 for none
+    int focusedSong() const { return focusedSong_; }     // caret line of the song list, -1 when it is empty
     const QList<int> &selectedSongs() const { return selectedSongs_; }  // ascending
     QString currentSetFileName() const { return currentSetFile_; }      // bare file name; empty: no current set
     bool hasCurrentSet() const { return !currentSetFile_.isEmpty(); }
     bool isLibraryUnsaved() const { return libraryUnsaved_; }
     bool isCurrentSetUnsaved() const { return songsUnsaved_; }
 
-    void setSelectedSet(int index);  // -1 or an index of the set list; anything else is ignored
-    void setFocusedSong(int index);  // an index of the song list; anything else is ignored
+    void setSelectedSet(int index);                    // -1 or an index of the set list; anything else is ignored
+    void setFocusedSong(int index);                    // an index of the song list; anything else is ignored
     void setSelectedSongs(const QList<int> &indexes);  // indexes outside the song list are dropped
 
     enum class Match { First, Last };
@@ -111,7 +111,7 @@ public:
     // rather than add a line without a file.
     bool RemoveSongLine(const QString &line, int index, const QString &setName);
     bool RenameSongLine(const QString &line, int index, const QString &newTitle, const QString &setName);
-    bool DoesSetExist(const QString &name) const;  // from the set list as it stands, no reload
+    bool DoesSetExist(const QString &name) const;                     // from the set list as it stands, no reload
     bool DoesSongExist(const QString &path, const QString &setName);  // loads the set (OpenSet)
 
     // The library manager's move buttons: move the selected set or the focused song one place and save the
@@ -161,9 +161,9 @@ private:
     int focusedSong_ = -1;
     QList<int> selectedSongs_;
     QString currentSetFile_;
-    QString readFolder_;  // the folder the working copy was read from; empty before the first read
-    bool missingTold_ = false;  // a missing library file was reported and has not been read since
-    bool libraryUnreadable_ = false;   // "setlib.dat" exists but could not be read: never overwrite it
+    QString readFolder_;                 // the folder the working copy was read from; empty before the first read
+    bool missingTold_ = false;           // a missing library file was reported and has not been read since
+    bool libraryUnreadable_ = false;     // "setlib.dat" exists but could not be read: never overwrite it
     bool currentSetUnreadable_ = false;  // the same for the current set's file
     bool libraryUnsaved_ = false;
     bool songsUnsaved_ = false;

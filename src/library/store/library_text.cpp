@@ -75,7 +75,7 @@ bool isValidUtf8(QByteArrayView data)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 QStringList SplitLibraryText(const QByteArray &bytes)
 {
@@ -117,7 +117,7 @@ LibraryTextRead ReadLibraryText(const QString &path)
             return result;  // Missing; a link to nothing counts as missing too
         return unreadable(QString::fromLocal8Bit(std::strerror(error)));
     }
-    struct stat info {};
+    struct stat info { };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return unreadable(QStringLiteral("not a plain file"));
@@ -165,7 +165,4 @@ QString SongPath(const QString &line)
     return equals < 0 ? line : line.mid(equals + 1);
 }
 
-QString SongLine(const QString &title, const QString &path)
-{
-    return title + u'=' + path;
-}
+QString SongLine(const QString &title, const QString &path) { return title + u'=' + path; }

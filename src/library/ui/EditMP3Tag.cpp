@@ -43,8 +43,8 @@ void SetUpManagerTag(TMP3Tag &mp3tag)
 QString TagAccessFailureText(const QString &path)
 {
     return QStringLiteral("An error occurred while trying to access the MP3 tag of the file ") + path +
-           QStringLiteral(".") + QChar(u'\r') +
-           QStringLiteral("The MP3 tag in the file may be corrupted or the file doesn't exist.");
+        QStringLiteral(".") + QChar(u'\r') +
+        QStringLiteral("The MP3 tag in the file may be corrupted or the file doesn't exist.");
 }
 
 }  // namespace library

@@ -19,10 +19,12 @@ using widgets::MakeButton;
 Tform_libraryfolder *form_libraryfolder = nullptr;
 
 Tform_libraryfolder::Tform_libraryfolder(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                  Qt::WindowCloseButtonHint)
 {
-    Image1 = SetUpEntryDialog(this, QStringLiteral("form_libraryfolder"), QStringLiteral("Enter Library Folder - DAK-MP3"));
+    Image1 =
+        SetUpEntryDialog(this, QStringLiteral("form_libraryfolder"), QStringLiteral("Enter Library Folder - DAK-MP3"));
     edit_libraryfolder = Make<QLineEdit>(this, "edit_libraryfolder", QRect(40, 8, 269, 21));
     button_browse = MakeButton(this, "button_browse", QStringLiteral("&Browse"), QPoint(316, 8));
     button_default = MakeButton(this, "button_default", QStringLiteral("&Default"), QPoint(424, 8));
@@ -59,10 +61,7 @@ void Tform_libraryfolder::button_browseClick()
         edit_libraryfolder->setText(folder);
 }
 
-void Tform_libraryfolder::button_defaultClick()
-{
-    edit_libraryfolder->setText(defaultLibraryFolder());
-}
+void Tform_libraryfolder::button_defaultClick() { edit_libraryfolder->setText(defaultLibraryFolder()); }
 
 void Tform_libraryfolder::button_okClick()
 {
@@ -72,7 +71,4 @@ void Tform_libraryfolder::button_okClick()
     hide();
 }
 
-void Tform_libraryfolder::button_cancelClick()
-{
-    hide();
-}
+void Tform_libraryfolder::button_cancelClick() { hide(); }

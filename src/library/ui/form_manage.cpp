@@ -43,7 +43,7 @@ const QColor kTeal(0, 128, 128);
 // standard icon at once (up to 128 pixels), a sizeable block of memory for a window that most runs never open.
 class SpeedButton : public QToolButton {
 public:
-    SpeedButton(QWidget *parent, QStyle::StandardPixmap icon) : QToolButton(parent), m_standardIcon(icon) {}
+    SpeedButton(QWidget *parent, QStyle::StandardPixmap icon) : QToolButton(parent), m_standardIcon(icon) { }
 
 protected:
     void showEvent(QShowEvent *event) override
@@ -82,7 +82,7 @@ private:
 void OnFirstShow(QWidget *widget, std::function<void()> action) { new FirstShow(widget, std::move(action)); }
 
 QToolButton *MakeSpeedButton(QWidget *parent, const char *name, const QString &hint, int left, int top,
-                              QStyle::StandardPixmap icon)
+                             QStyle::StandardPixmap icon)
 {
     auto *button = new SpeedButton(parent, icon);
     button->setObjectName(QLatin1String(name));
@@ -107,15 +107,11 @@ QPushButton *MakeButton(QWidget *parent, const char *name, const QString &captio
 bool InHiddenFolder(const QString &path)
 {
     const QStringList names = path.split(u'/', Qt::SkipEmptyParts);
-    return std::any_of(names.begin(), names.end(), [](const QString &name) {
-        return name.startsWith(u'.') && name != u"." && name != u"..";
-    });
+    return std::any_of(names.begin(), names.end(),
+                       [](const QString &name) { return name.startsWith(u'.') && name != u"." && name != u".."; });
 }
 
-bool IsEnter(int key)
-{
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
+bool IsEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 
 }  // namespace
 
@@ -175,23 +171,23 @@ void Tform_manage::CreateControls()
                                          SP::SP_FileDialogNewFolder);
     speedbutton_removeset = MakeSpeedButton(panel_top, "speedbutton_removeset", QStringLiteral("Remove Set"), 372, 8,
                                             SP::SP_DialogDiscardButton);
-    speedbutton_renameset = MakeSpeedButton(panel_top, "speedbutton_renameset", QStringLiteral("Rename Set"), 332,
-                                            48, SP::SP_FileDialogDetailedView);
-    speedbutton_setup = MakeSpeedButton(panel_top, "speedbutton_setup", QStringLiteral("Shift Set up"), 332, 88,
-                                        SP::SP_ArrowUp);
-    speedbutton_setdown = MakeSpeedButton(panel_top, "speedbutton_setdown", QStringLiteral("Shift Set down"), 332,
-                                          128, SP::SP_ArrowDown);
-    speedbutton_addsong = MakeSpeedButton(panel_top, "speedbutton_addsong", QStringLiteral("Add Song"), 332, 172,
-                                          SP::SP_ArrowRight);
+    speedbutton_renameset = MakeSpeedButton(panel_top, "speedbutton_renameset", QStringLiteral("Rename Set"), 332, 48,
+                                            SP::SP_FileDialogDetailedView);
+    speedbutton_setup =
+        MakeSpeedButton(panel_top, "speedbutton_setup", QStringLiteral("Shift Set up"), 332, 88, SP::SP_ArrowUp);
+    speedbutton_setdown =
+        MakeSpeedButton(panel_top, "speedbutton_setdown", QStringLiteral("Shift Set down"), 332, 128, SP::SP_ArrowDown);
+    speedbutton_addsong =
+        MakeSpeedButton(panel_top, "speedbutton_addsong", QStringLiteral("Add Song"), 332, 172, SP::SP_ArrowRight);
     speedbutton_removesong = MakeSpeedButton(panel_top, "speedbutton_removesong", QStringLiteral("Remove Song"), 332,
                                              212, SP::SP_DialogCancelButton);
     speedbutton_renamesong = MakeSpeedButton(panel_top, "speedbutton_renamesong", QStringLiteral("Rename Song"), 332,
                                              252, SP::SP_FileDialogContentsView);
-    speedbutton_mp3tag = MakeSpeedButton(panel_top, "speedbutton_mp3tag",
-                                         QStringLiteral("Edit the selected song's MP3 Tag"), 332, 292,
-                                         SP::SP_FileDialogInfoView);
-    speedbutton_songup = MakeSpeedButton(panel_top, "speedbutton_songup", QStringLiteral("Shift song up"), 332, 334,
-                                         SP::SP_ArrowUp);
+    speedbutton_mp3tag =
+        MakeSpeedButton(panel_top, "speedbutton_mp3tag", QStringLiteral("Edit the selected song's MP3 Tag"), 332, 292,
+                        SP::SP_FileDialogInfoView);
+    speedbutton_songup =
+        MakeSpeedButton(panel_top, "speedbutton_songup", QStringLiteral("Shift song up"), 332, 334, SP::SP_ArrowUp);
     speedbutton_songdown = MakeSpeedButton(panel_top, "speedbutton_songdown", QStringLiteral("Shift song down"), 332,
                                            376, SP::SP_ArrowDown);
 
@@ -403,8 +399,7 @@ void Tform_manage::FormShow()
             dirtree->ReadDrives();
         dirtree->SelectDrive(folder);
         dirtree->SelectPath(folder.left(folder.lastIndexOf(u'/') + 1));
-    } catch (...) {
-    }
+    } catch (...) { }
     Library().OpenLibrary();
 }
 
@@ -509,15 +504,9 @@ void Tform_manage::speedbutton_renamesetClick()
     Library().RenameSet(name, answer);
 }
 
-void Tform_manage::speedbutton_setupClick()
-{
-    Library().MoveSetUp();
-}
+void Tform_manage::speedbutton_setupClick() { Library().MoveSetUp(); }
 
-void Tform_manage::speedbutton_setdownClick()
-{
-    Library().MoveSetDown();
-}
+void Tform_manage::speedbutton_setdownClick() { Library().MoveSetDown(); }
 
 void Tform_manage::listbox_setClick()
 {
@@ -561,20 +550,14 @@ void Tform_manage::speedbutton_renamesongClick()
     const QString line = Library().songs().at(Library().focusedSong());
     const int index = Library().focusedSong();
     const QString set = SelectedSet();
-    const QString answer = Shell::inputBox(QStringLiteral("Rename Song"), QStringLiteral("Enter the new name: "),
-                                           SongTitle(line), this);
+    const QString answer =
+        Shell::inputBox(QStringLiteral("Rename Song"), QStringLiteral("Enter the new name: "), SongTitle(line), this);
     Library().RenameSongLine(line, index, answer, set);
 }
 
-void Tform_manage::speedbutton_songupClick()
-{
-    Library().MoveSongUp();
-}
+void Tform_manage::speedbutton_songupClick() { Library().MoveSongUp(); }
 
-void Tform_manage::speedbutton_songdownClick()
-{
-    Library().MoveSongDown();
-}
+void Tform_manage::speedbutton_songdownClick() { Library().MoveSongDown(); }
 
 void Tform_manage::speedbutton_mp3tagClick()
 {
@@ -587,10 +570,7 @@ void Tform_manage::speedbutton_mp3tagClick()
         EditMP3Tag(path);
 }
 
-void Tform_manage::EditMP3Tag(const QString &path)
-{
-    library::EditMP3Tag(*mp3tag, path, this);
-}
+void Tform_manage::EditMP3Tag(const QString &path) { library::EditMP3Tag(*mp3tag, path, this); }
 
 // ---- Saving and closing
 

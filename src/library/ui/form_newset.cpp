@@ -40,15 +40,9 @@ Tform_newset::Tform_newset(QWidget *parent)
     CenterOnScreen(this);
 }
 
-void Tform_newset::OpenAppend()
-{
-    Open(false, -1);
-}
+void Tform_newset::OpenAppend() { Open(false, -1); }
 
-void Tform_newset::OpenInsert(int position)
-{
-    Open(true, position);
-}
+void Tform_newset::OpenInsert(int position) { Open(true, position); }
 
 void Tform_newset::Open(bool insert, int position)
 {
@@ -84,7 +78,4 @@ void Tform_newset::button_okClick()
     form_main->CreateLibraryMenu();
 }
 
-void Tform_newset::button_cancelClick()
-{
-    hide();
-}
+void Tform_newset::button_cancelClick() { hide(); }

@@ -8,8 +8,7 @@ namespace library {
 
 LibraryTreeDelegate::LibraryTreeDelegate(int stateRole, QObject *parent)
     : QStyledItemDelegate(parent), m_stateRole(stateRole)
-{
-}
+{ }
 
 void LibraryTreeDelegate::setNodeIcons(const QIcon &setIcon, const QIcon &songIcon)
 {

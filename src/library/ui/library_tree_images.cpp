@@ -49,19 +49,10 @@ QIcon NodeIcon(const QList<QPixmap> &images, int normal, int selected)
 
 }  // namespace
 
-QIcon SetNodeIcon(const QList<QPixmap> &images)
-{
-    return NodeIcon(images, 0, 1);
-}
+QIcon SetNodeIcon(const QList<QPixmap> &images) { return NodeIcon(images, 0, 1); }
 
-QIcon SongNodeIcon(const QList<QPixmap> &images)
-{
-    return NodeIcon(images, 2, 2);
-}
+QIcon SongNodeIcon(const QList<QPixmap> &images) { return NodeIcon(images, 2, 2); }
 
-QString TreeBitmapFailureText()
-{
-    return QStringLiteral("Failed to open a bitmap resource [treeview*]!");
-}
+QString TreeBitmapFailureText() { return QStringLiteral("Failed to open a bitmap resource [treeview*]!"); }
 
 }  // namespace library

@@ -42,10 +42,7 @@ using namespace library;
 
 namespace {
 
-bool IsSetNode(QTreeWidgetItem *node)
-{
-    return node->parent() == nullptr;
-}
+bool IsSetNode(QTreeWidgetItem *node) { return node->parent() == nullptr; }
 
 QAction *TreeMenuItem(QMenu *menu, const char *name, const QString &caption)
 {
@@ -91,20 +88,11 @@ void ExpandAll(QTreeWidget *tree, bool expand)
 
 }  // namespace
 
-LibraryViews::LibraryViews(QTreeWidget *tree, QMenu *songLibrary, LibraryStore &library,
-                           const NowPlaying &nowPlaying, QLabel *setNameLabel, const SettingsOptions &options,
-                           WindowSide windowSide, QWidget *window)
-    : QObject(window),
-      m_tree(tree),
-      m_songLibrary(songLibrary),
-      m_library(library),
-      m_nowPlaying(nowPlaying),
-      m_setNameLabel(setNameLabel),
-      m_options(options),
-      m_windowSide(std::move(windowSide)),
-      m_window(window)
-{
-}
+LibraryViews::LibraryViews(QTreeWidget *tree, QMenu *songLibrary, LibraryStore &library, const NowPlaying &nowPlaying,
+                           QLabel *setNameLabel, const SettingsOptions &options, WindowSide windowSide, QWidget *window)
+    : QObject(window), m_tree(tree), m_songLibrary(songLibrary), m_library(library), m_nowPlaying(nowPlaying),
+      m_setNameLabel(setNameLabel), m_options(options), m_windowSide(std::move(windowSide)), m_window(window)
+{ }
 
 void LibraryViews::SetUpLibraryTree()
 {
@@ -205,10 +193,7 @@ void LibraryViews::treeview_songlibraryDblClick()
     PlayNode(selected.isEmpty() ? nullptr : selected.constFirst());
 }
 
-void LibraryViews::pop_tv_playsongClick()
-{
-    PlayNode(TreePopupNode);
-}
+void LibraryViews::pop_tv_playsongClick() { PlayNode(TreePopupNode); }
 
 // ---- Events --------------------------------------------------------------------------------------------
 
@@ -230,10 +215,7 @@ void LibraryViews::treeview_songlibraryKeyDown(int key)
         pop_tv_removesongClick();
 }
 
-void LibraryViews::treeview_songlibraryExpanding(QTreeWidgetItem *node)
-{
-    m_tree->setCurrentItem(node);
-}
+void LibraryViews::treeview_songlibraryExpanding(QTreeWidgetItem *node) { m_tree->setCurrentItem(node); }
 
 void LibraryViews::treeview_songlibraryMouseDown(Qt::MouseButton button, const QPoint &point)
 {
@@ -400,15 +382,9 @@ void LibraryViews::pop_tv_removesetClick()
     CreateLibraryMenu();
 }
 
-void LibraryViews::pop_tv_expandClick()
-{
-    ExpandAll(m_tree, true);
-}
+void LibraryViews::pop_tv_expandClick() { ExpandAll(m_tree, true); }
 
-void LibraryViews::pop_tv_collapseClick()
-{
-    ExpandAll(m_tree, false);
-}
+void LibraryViews::pop_tv_collapseClick() { ExpandAll(m_tree, false); }
 
 // ---- The "Song Library" submenu ------------------------------------------------------------------------
 
@@ -442,8 +418,7 @@ void LibraryViews::CreateLibraryMenu()
     LibraryStore &library = Library();
 
     // Pictures: a file that cannot be loaded leaves it and the ones after it out; the build goes on.
-    const QString imageFolder =
-        TreeImageFolder.isEmpty() ? runtimeFilesFolder() : TreeImageFolder;
+    const QString imageFolder = TreeImageFolder.isEmpty() ? runtimeFilesFolder() : TreeImageFolder;
     const LibraryTreeImages images = LoadLibraryTreeImages(imageFolder);
     imagelist_images = images.images;
     imagelist_stateimages = images.stateImages;
@@ -461,8 +436,8 @@ void LibraryViews::CreateLibraryMenu()
 
     const LibraryViewContents contents = ReadLibraryView(library);
 
-    const Qt::ItemFlags nodeFlags = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable |
-                                    Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+    const Qt::ItemFlags nodeFlags =
+        Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
 
     // The nodes take their pictures from the tree's delegate: a set's at the top level, a song's below.
     // Set and song entries carry check marks, set by the now-playing display through the index (MenuMarks),
@@ -587,15 +562,9 @@ void LibraryViews::Navigate(SongStep step)
     m_windowSide.showMiniInfo();
 }
 
-void LibraryViews::pop_nextsongClick()
-{
-    Navigate(SongStep::Next);
-}
+void LibraryViews::pop_nextsongClick() { Navigate(SongStep::Next); }
 
-void LibraryViews::pop_previoussongClick()
-{
-    Navigate(SongStep::Previous);
-}
+void LibraryViews::pop_previoussongClick() { Navigate(SongStep::Previous); }
 
 void LibraryViews::pop_playrandomsongClick()
 {

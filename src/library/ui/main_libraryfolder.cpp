@@ -3,7 +3,4 @@
 #include "app/ui/form_main.h"
 #include "library/ui/form_libraryfolder.h"
 
-void Tform_main::pop_libraryfolderClick()
-{
-    form_libraryfolder->ShowLibraryFolder();
-}
+void Tform_main::pop_libraryfolderClick() { form_libraryfolder->ShowLibraryFolder(); }

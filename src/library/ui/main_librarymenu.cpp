@@ -12,9 +12,8 @@
 LibraryStore &Tform_main::Library()
 {
     LibraryStore &store = library::SharedLibrary();
-    store.setLibraryFolderSource([window = QPointer<Tform_main>(this)] {
-        return window ? window->settings.Options.libraryfolder : QString();
-    });
+    store.setLibraryFolderSource(
+        [window = QPointer<Tform_main>(this)] { return window ? window->settings.Options.libraryfolder : QString(); });
     return store;
 }
 
@@ -27,8 +26,8 @@ LibraryViews &Tform_main::Views()
         };
         windowSide.stop = [this] { ClickMenuItem(pop_stop); };
         windowSide.showMiniInfo = [this] { ShowMiniInfo(true); };
-        m_libraryViews = new LibraryViews(treeview_songlibrary, pop_songlibrary, Library(), *nowPlaying,
-                                          label_setname, settings.Options, std::move(windowSide), this);
+        m_libraryViews = new LibraryViews(treeview_songlibrary, pop_songlibrary, Library(), *nowPlaying, label_setname,
+                                          settings.Options, std::move(windowSide), this);
         connect(m_libraryViews, &LibraryViews::NewSetDialogRequested, this, &Tform_main::NewSetDialogRequested);
     }
     return *m_libraryViews;

@@ -69,7 +69,8 @@ Tform_ConfigureMiniInfo::Tform_ConfigureMiniInfo(QWidget *parent)
     label_info->setWordWrap(true);
     checkbox_notification = Make<QCheckBox>(groupbox_miniinfo, "checkbox_notification");
     checkbox_notification->setText(QStringLiteral("Show it as a desktop notification instead of the popup."));
-    label_info->setMinimumWidth(label_info->fontMetrics().horizontalAdvance(QStringLiteral("In any case the Mini-Info")) + 12);
+    label_info->setMinimumWidth(
+        label_info->fontMetrics().horizontalAdvance(QStringLiteral("In any case the Mini-Info")) + 12);
 
     button_ok = Make<QPushButton>(this, "button_ok");
     button_ok->setText(QStringLiteral("&OK"));
@@ -190,7 +191,4 @@ void Tform_ConfigureMiniInfo::button_okClick()
     close();
 }
 
-void Tform_ConfigureMiniInfo::button_cancelClick()
-{
-    close();
-}
+void Tform_ConfigureMiniInfo::button_cancelClick() { close(); }

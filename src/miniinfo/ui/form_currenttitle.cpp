@@ -28,8 +28,7 @@ QLabel *MakeLabel(QWidget *parent, const char *name, int top)
 
 }  // namespace
 
-Tform_currenttitle::Tform_currenttitle(QWidget *parent)
-    : QWidget(parent, NoteWindowFlags())
+Tform_currenttitle::Tform_currenttitle(QWidget *parent) : QWidget(parent, NoteWindowFlags())
 {
     setObjectName(QStringLiteral("form_currenttitle"));
     setWindowTitle(QStringLiteral("Current Title - DAK-MP3"));

@@ -23,10 +23,7 @@ void Tform_main::ShowMiniInfo(bool forced)
     form_currenttitle->PopUp(label_setname->text(), label_songtitle->text(), settings.MiniInfo.MiniInfoTime, workArea);
 }
 
-void Tform_main::OfferMiniInfo()
-{
-    ShowMiniInfo(false);
-}
+void Tform_main::OfferMiniInfo() { ShowMiniInfo(false); }
 
 void Tform_main::ShowMiniInfoTimeLine(const QString &timeLine)
 {
@@ -34,10 +31,7 @@ void Tform_main::ShowMiniInfoTimeLine(const QString &timeLine)
         form_currenttitle->label_CurrentTimeAndDuration->setText(timeLine);
 }
 
-void Tform_main::pop_ShowMiniInfoClick()
-{
-    ShowMiniInfo(true);
-}
+void Tform_main::pop_ShowMiniInfoClick() { ShowMiniInfo(true); }
 
 void Tform_main::pop_ConfigureMiniInfoClick()
 {

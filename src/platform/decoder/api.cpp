@@ -57,7 +57,7 @@ xa_engine::Command make(int code, int32_t a = 0, int32_t b = 0, int32_t c = 0)
 std::string text_or_empty(const char *text) { return text ? std::string(text) : std::string(); }
 }  // namespace
 
-XA_NotificationEvent::XA_NotificationEvent(XA_Message message) : QEvent(eventType()), message_(std::move(message)) {}
+XA_NotificationEvent::XA_NotificationEvent(XA_Message message) : QEvent(eventType()), message_(std::move(message)) { }
 
 QEvent::Type XA_NotificationEvent::eventType()
 {
@@ -125,31 +125,56 @@ int player_get_priority(XA_Player *player)
 const char *xaudio_error_string(int code)
 {
     switch (code) {
-    case XA_SUCCESS: return "No error.";
-    case XA_FAILURE: return "The operation failed.";
-    case XA_ERROR_OUT_OF_MEMORY: return "Not enough memory.";
-    case XA_ERROR_INVALID_PARAMETERS: return "Invalid parameters.";
-    case XA_ERROR_NOT_SUPPORTED: return "The operation is not supported.";
-    case XA_ERROR_NO_INPUT: return "No input is open.";
-    case XA_ERROR_INPUT_NOT_FOUND: return "The file does not exist.";
-    case XA_ERROR_INPUT_PERMISSION_DENIED: return "Permission to read the file was denied.";
-    case XA_ERROR_INPUT_IS_DIRECTORY: return "The name is a folder, not a file.";
-    case XA_ERROR_INPUT_CANNOT_READ: return "The input could not be read.";
-    case XA_ERROR_INPUT_NOT_MPEG_AUDIO: return "The input is not MPEG audio.";
-    case XA_ERROR_INPUT_NOT_SEEKABLE: return "The input cannot seek.";
-    case XA_ERROR_NETWORK_HOST_NOT_FOUND: return "The server's name could not be resolved.";
-    case XA_ERROR_NETWORK_CONNECT_FAILED: return "The connection to the server failed.";
-    case XA_ERROR_NETWORK_HTTP_STATUS: return "The server answered with an error.";
-    case XA_ERROR_NETWORK_TIMEOUT: return "The server stopped responding.";
-    case XA_ERROR_NETWORK_TRANSFER: return "The network transfer failed.";
-    case XA_ERROR_OUTPUT_OPEN_FAILED: return "The sound output could not be opened.";
-    case XA_ERROR_OUTPUT_FORMAT: return "The sound output does not accept the format.";
-    case XA_ERROR_OUTPUT_WRITE: return "Writing to the sound output failed.";
-    case XA_ERROR_DECODER: return "The decoder failed.";
-    case XA_ERROR_NO_SUCH_MODULE: return "No such module.";
-    case XA_ERROR_NO_SUCH_ENVIRONMENT: return "No such environment variable.";
-    case XA_ERROR_INVALID_STATE: return "The command is not possible in the player's state.";
-    default: return "Unknown error.";
+    case XA_SUCCESS:
+        return "No error.";
+    case XA_FAILURE:
+        return "The operation failed.";
+    case XA_ERROR_OUT_OF_MEMORY:
+        return "Not enough memory.";
+    case XA_ERROR_INVALID_PARAMETERS:
+        return "Invalid parameters.";
+    case XA_ERROR_NOT_SUPPORTED:
+        return "The operation is not supported.";
+    case XA_ERROR_NO_INPUT:
+        return "No input is open.";
+    case XA_ERROR_INPUT_NOT_FOUND:
+        return "The file does not exist.";
+    case XA_ERROR_INPUT_PERMISSION_DENIED:
+        return "Permission to read the file was denied.";
+    case XA_ERROR_INPUT_IS_DIRECTORY:
+        return "The name is a folder, not a file.";
+    case XA_ERROR_INPUT_CANNOT_READ:
+        return "The input could not be read.";
+    case XA_ERROR_INPUT_NOT_MPEG_AUDIO:
+        return "The input is not MPEG audio.";
+    case XA_ERROR_INPUT_NOT_SEEKABLE:
+        return "The input cannot seek.";
+    case XA_ERROR_NETWORK_HOST_NOT_FOUND:
+        return "The server's name could not be resolved.";
+    case XA_ERROR_NETWORK_CONNECT_FAILED:
+        return "The connection to the server failed.";
+    case XA_ERROR_NETWORK_HTTP_STATUS:
+        return "The server answered with an error.";
+    case XA_ERROR_NETWORK_TIMEOUT:
+        return "The server stopped responding.";
+    case XA_ERROR_NETWORK_TRANSFER:
+        return "The network transfer failed.";
+    case XA_ERROR_OUTPUT_OPEN_FAILED:
+        return "The sound output could not be opened.";
+    case XA_ERROR_OUTPUT_FORMAT:
+        return "The sound output does not accept the format.";
+    case XA_ERROR_OUTPUT_WRITE:
+        return "Writing to the sound output failed.";
+    case XA_ERROR_DECODER:
+        return "The decoder failed.";
+    case XA_ERROR_NO_SUCH_MODULE:
+        return "No such module.";
+    case XA_ERROR_NO_SUCH_ENVIRONMENT:
+        return "No such environment variable.";
+    case XA_ERROR_INVALID_STATE:
+        return "The command is not possible in the player's state.";
+    default:
+        return "Unknown error.";
     }
 }
 

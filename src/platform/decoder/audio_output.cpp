@@ -16,7 +16,7 @@ long ms_since(OutputClock::time_point t)
 }
 }  // namespace
 
-AudioOutput::AudioOutput(OutputWakeup wake) : wake_(std::move(wake)) {}
+AudioOutput::AudioOutput(OutputWakeup wake) : wake_(std::move(wake)) { }
 
 AudioOutput::~AudioOutput() { close(); }
 
@@ -171,8 +171,9 @@ std::vector<OutputModuleInfo> AudioOutput::modules()
     for (int i = 0; i < count; ++i) {
         const std::string name = names[i] ? names[i] : "";
         // "pulse" is served by our own client of the sound server.
-        result.push_back({name, name == "pulse" ? std::string("PulseAudio sound server")
-                                                : std::string(descriptions[i] ? descriptions[i] : "")});
+        result.push_back({name,
+                          name == "pulse" ? std::string("PulseAudio sound server")
+                                          : std::string(descriptions[i] ? descriptions[i] : "")});
     }
     if (count > 0) {
         out123_stringlists_free(names, descriptions, count);

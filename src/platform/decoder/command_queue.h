@@ -19,8 +19,8 @@ struct Command {
     int code = 0;
     int32_t ints[3] = {};
     std::string texts[2];
-    bool has_data = false;          // the P and IPI forms: was a data block given?
-    std::vector<uint8_t> data;      // a copy of that block
+    bool has_data = false;      // the P and IPI forms: was a data block given?
+    std::vector<uint8_t> data;  // a copy of that block
 };
 
 class CommandQueue {

@@ -685,8 +685,8 @@ void Engine::pump_stream()
         stop_stream();
         decoder_.reset();
         url_.clear();
-        if (take_playlist(playlist_text_, base) || next_entry(XA_ERROR_INPUT_NOT_FOUND,
-                                                            "the playlist names nothing that can be played")) {
+        if (take_playlist(playlist_text_, base) ||
+            next_entry(XA_ERROR_INPUT_NOT_FOUND, "the playlist names nothing that can be played")) {
             const std::string next = entries_.front();
             entries_.pop_front();
             open_location(next, true);
@@ -1019,8 +1019,8 @@ void Engine::play_chunk()
         return;
     }
     case MpegDecoder::Read::NeedMore:
-        if (stream_ && (stream_->state() == HttpStream::State::Streaming ||
-                        stream_->state() == HttpStream::State::Connecting)) {
+        if (stream_ &&
+            (stream_->state() == HttpStream::State::Streaming || stream_->state() == HttpStream::State::Connecting)) {
             output_.finish();  // what is queued plays while the network catches up
             waiting_for_data_ = true;
             return;
@@ -1121,7 +1121,8 @@ void Engine::report_output_modules()
 {
     const auto modules = AudioOutput::modules();
     for (size_t i = 0; i < modules.size(); ++i)
-        report_module(XA_MSG_NOTIFY_OUTPUT_MODULE_INFO, static_cast<int>(i), modules[i].name, modules[i].description, 0);
+        report_module(XA_MSG_NOTIFY_OUTPUT_MODULE_INFO, static_cast<int>(i), modules[i].name, modules[i].description,
+                      0);
 }
 
 }  // namespace xa_engine

@@ -88,8 +88,8 @@ private:
     AudioOutput output_;
     std::unique_ptr<MpegDecoder> decoder_;
     std::shared_ptr<HttpStream> stream_;
-    std::string input_name_;     // what is open (or was named with SetInputName)
-    std::string url_;            // the stream's address when the input is a network stream
+    std::string input_name_;             // what is open (or was named with SetInputName)
+    std::string url_;                    // the stream's address when the input is a network stream
     std::vector<uint8_t> stream_start_;  // bytes fed before the format was known, for a re-open
     std::deque<std::string> entries_;    // playlist entries still to try, in order, when the current one fails
     int playlist_hops_ = 0;              // playlists read for this open (a playlist may name another)
@@ -100,17 +100,17 @@ private:
     size_t stream_fed_ = 0;              // bytes given to the decoder while its format was unknown
     unsigned title_seen_ = 0;            // the stream title count last looked at
     std::string title_reported_;         // the stream title last reported
-    bool ready_ = false;         // the input's format is known and it can play
-    bool play_pending_ = false;  // Play arrived while a stream was still connecting
+    bool ready_ = false;                 // the input's format is known and it can play
+    bool play_pending_ = false;          // Play arrived while a stream was still connecting
     bool at_end_ = false;
     bool waiting_for_data_ = false;
     bool output_full_ = false;      // the device took no more audio: wait for its wake-up
     bool finishing_ = false;        // decoding ended; waiting for a file output to take the rest
     bool release_pending_ = false;  // give the device back once it has been idle for a while
     bool drain_ack_pending_ = false;
-    size_t pending_offset_ = 0;     // the decoded audio in pcm_ not yet taken by the output
+    size_t pending_offset_ = 0;  // the decoded audio in pcm_ not yet taken by the output
     size_t pending_bytes_ = 0;
-    int single_frame_steps_ = 0;    // steps left that decode one frame only (right after an open or a seek)
+    int single_frame_steps_ = 0;  // steps left that decode one frame only (right after an open or a seek)
 
     int state_ = XA_PLAYER_STATE_STOPPED;
     int mode_ = 0;

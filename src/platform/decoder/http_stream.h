@@ -18,8 +18,8 @@ namespace xa_engine {
 
 struct HttpOptions {
     long connect_timeout_ms = 10000;
-    long stall_timeout_ms = 8000;     // no data for this long while there is room for it: the transfer fails
-    size_t buffer_limit = 4u << 20;   // the transfer waits while this much audio is unread
+    long stall_timeout_ms = 8000;    // no data for this long while there is room for it: the transfer fails
+    size_t buffer_limit = 4u << 20;  // the transfer waits while this much audio is unread
 };
 
 class HttpStream {

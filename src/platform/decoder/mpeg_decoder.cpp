@@ -33,7 +33,6 @@ struct MpegDecoder::Scan {
     off_t step = 0;
 };
 
-
 namespace {
 // Files up to this size seek exactly even before their frame index is known (reading their frame headers
 // takes a few milliseconds).
@@ -57,7 +56,7 @@ double band_factor(int8_t value)
 
 int check_readable_file(const std::string &path)
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(path.c_str(), &st) != 0)
         return errno == EACCES ? XA_ERROR_INPUT_PERMISSION_DENIED : XA_ERROR_INPUT_NOT_FOUND;
     if (S_ISDIR(st.st_mode))
@@ -201,8 +200,8 @@ private:
     static constexpr size_t kBufferBytes = 16 * 1024;
     int fd_ = -1;
     std::unique_ptr<unsigned char[]> buf_;
-    size_t pos_ = 0;  // next byte to hand out
-    size_t len_ = 0;  // bytes the buffer holds
+    size_t pos_ = 0;    // next byte to hand out
+    size_t len_ = 0;    // bytes the buffer holds
     off_t start_ = -1;  // where in the file the buffer's first byte is
 };
 
@@ -319,7 +318,7 @@ int MpegDecoder::open_file(const std::string &path, int quality, std::function<v
 {
     if (const int err = check_readable_file(path); err != XA_SUCCESS)
         return err;
-    struct stat st {};
+    struct stat st { };
     file_bytes_ = ::stat(path.c_str(), &st) == 0 ? st.st_size : 0;
     path_ = path;
     is_file_ = true;
@@ -328,7 +327,8 @@ int MpegDecoder::open_file(const std::string &path, int quality, std::function<v
         if (!new_handle(q))
             return XA_ERROR_OUT_OF_MEMORY;
         reader_ = std::make_shared<FileReader>();
-        if (!reader_->file.open(path) || mpg123_replace_reader_handle(mh_, file_read, file_seek, nullptr) != MPG123_OK ||
+        if (!reader_->file.open(path) ||
+            mpg123_replace_reader_handle(mh_, file_read, file_seek, nullptr) != MPG123_OK ||
             mpg123_open_handle(mh_, reader_.get()) != MPG123_OK)
             return XA_ERROR_INPUT_CANNOT_READ;
         if (read_format() == XA_SUCCESS) {
@@ -375,7 +375,7 @@ bool MpegDecoder::apply_scan()
         return false;
     scan_applied_ = true;
     have_index_ = !scan_->index.empty() &&
-                  mpg123_set_index(mh_, scan_->index.data(), scan_->step, scan_->index.size()) == MPG123_OK;
+        mpg123_set_index(mh_, scan_->index.data(), scan_->step, scan_->index.size()) == MPG123_OK;
     const bool changed = scan_->length > 0 && scan_->length != length_;
     const int64_t old_length = length_;
     if (scan_->length > 0)
@@ -463,7 +463,7 @@ MpegDecoder::Read MpegDecoder::read(uint8_t *buffer, size_t capacity, size_t *go
 StreamInfo MpegDecoder::info()
 {
     StreamInfo s;
-    mpg123_frameinfo2 fi {};
+    mpg123_frameinfo2 fi{};
     if (!mh_ || mpg123_info2(mh_, &fi) != MPG123_OK)
         return s;
     s.level = fi.version == MPG123_1_0 ? 1 : 2;
@@ -473,7 +473,8 @@ StreamInfo MpegDecoder::info()
     s.bitrate = static_cast<uint16_t>(fi.bitrate);
     if (fi.vbr != MPG123_CBR && is_file_ && length_ > 0 && rate_ > 0 && audio_bytes_ > 0) {
         const double seconds = static_cast<double>(length_) / rate_;
-        s.bitrate = static_cast<uint16_t>(std::clamp<long>(std::lround(audio_bytes_ * 8.0 / seconds / 1000.0), 0, 65535));
+        s.bitrate =
+            static_cast<uint16_t>(std::clamp<long>(std::lround(audio_bytes_ * 8.0 / seconds / 1000.0), 0, 65535));
     } else if (fi.vbr == MPG123_ABR && fi.abr_rate > 0) {
         s.bitrate = static_cast<uint16_t>(fi.abr_rate);
     }

@@ -14,11 +14,11 @@ struct mpg123_handle_struct;
 namespace xa_engine {
 
 struct StreamInfo {
-    uint8_t level = 0;      // MPEG version: 1 or 2 (MPEG 2.5 reports 2; its rates tell it apart)
-    uint8_t layer = 0;      // 1, 2 or 3
-    uint16_t bitrate = 0;   // kbit/s; the average for VBR files
-    uint16_t frequency = 0; // the stream's sample rate in Hz
-    uint8_t mode = 0;       // XA_STREAM_MODE_*
+    uint8_t level = 0;       // MPEG version: 1 or 2 (MPEG 2.5 reports 2; its rates tell it apart)
+    uint8_t layer = 0;       // 1, 2 or 3
+    uint16_t bitrate = 0;    // kbit/s; the average for VBR files
+    uint16_t frequency = 0;  // the stream's sample rate in Hz
+    uint8_t mode = 0;        // XA_STREAM_MODE_*
 };
 
 class MpegDecoder {
@@ -60,8 +60,8 @@ public:
     Read read(uint8_t *buffer, size_t capacity, size_t *got);
     size_t block_size() const;
 
-    long rate() const { return rate_; }      // output rate
-    int quality() const { return quality_; } // the quality actually in use
+    long rate() const { return rate_; }       // output rate
+    int quality() const { return quality_; }  // the quality actually in use
     bool seekable() const { return is_file_; }
     const std::string &path() const { return path_; }  // the open file
     StreamInfo info();

@@ -12,7 +12,7 @@ namespace xa_engine {
 
 class Notifier {
 public:
-    explicit Notifier(QObject *target) : target_(target) {}
+    explicit Notifier(QObject *target) : target_(target) { }
 
     void post(XA_Message message) const;
 

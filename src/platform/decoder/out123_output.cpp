@@ -58,9 +58,9 @@ struct Out123Output::Shared {
     std::vector<uint8_t> ring;  // the audio waiting for the device: `count` bytes from `head` on, wrapping
     size_t head = 0;
     size_t count = 0;
-    size_t in_flight = 0;  // bytes inside out123_play right now
+    size_t in_flight = 0;         // bytes inside out123_play right now
     bool writer_blocked = false;  // the engine found the buffer full and waits to be woken
-    bool primed = false;  // audio has gone out since the last start, drop or stop (until then, small chunks)
+    bool primed = false;          // audio has gone out since the last start, drop or stop (until then, small chunks)
     bool paused = false;
     bool finishing = false;
     bool drained = true;
@@ -75,10 +75,7 @@ struct Out123Output::Shared {
     // What the thread waits for before it plays: the first sound after a start or seek goes out early.
     size_t threshold() const { return primed ? chunk_bytes : std::min(chunk_bytes, kChunkBytes); }
     size_t room() const { return ring.size() - count; }
-    void clear()
-    {
-        head = count = 0;
-    }
+    void clear() { head = count = 0; }
     void put(const uint8_t *p, size_t n)  // n <= room()
     {
         size_t at = head + count;
@@ -260,8 +257,7 @@ void output_thread(std::shared_ptr<Shared> s)
 Out123Output::Out123Output(std::string driver, std::string device, OutputWakeup wake)
     : driver_(std::move(driver)), device_(std::move(device)), wake_(std::move(wake)),
       realtime_(!is_file_module(driver_))
-{
-}
+{ }
 
 Out123Output::~Out123Output() { close(); }
 

@@ -23,9 +23,9 @@ public:
     virtual bool start(long rate, std::string &error) = 0;
     // Queues what fits of the bytes (whole frames) and returns how many were taken; never waits.
     virtual size_t write(const void *data, size_t bytes) = 0;
-    virtual void pause() = 0;   // silent at once, what is queued stays
+    virtual void pause() = 0;  // silent at once, what is queued stays
     virtual void resume() = 0;
-    virtual void drop() = 0;    // silent at once, what is queued is discarded
+    virtual void drop() = 0;  // silent at once, what is queued is discarded
     // Nothing more follows for now: play out what is queued, however little.
     virtual void finish() = 0;
     // Ends playback at once; the device stays open.

@@ -29,9 +29,8 @@ bool has_scheme(const std::string &s)
     const size_t colon = s.find("://");
     if (colon == std::string::npos || colon == 0)
         return false;
-    return std::all_of(s.begin(), s.begin() + static_cast<std::ptrdiff_t>(colon), [](unsigned char c) {
-        return std::isalnum(c) || c == '+' || c == '-' || c == '.';
-    });
+    return std::all_of(s.begin(), s.begin() + static_cast<std::ptrdiff_t>(colon),
+                       [](unsigned char c) { return std::isalnum(c) || c == '+' || c == '-' || c == '.'; });
 }
 
 bool is_web(const std::string &s)
@@ -96,9 +95,9 @@ bool playlist_by_name(const std::string &name)
 
 bool playlist_by_type(const std::string &content_type)
 {
-    static const char *const types[] = {"audio/x-mpegurl", "audio/mpegurl", "application/x-mpegurl",
-                                        "application/vnd.apple.mpegurl", "audio/x-scpls", "audio/scpls",
-                                        "application/pls+xml", "application/pls"};
+    static const char *const types[] = {
+        "audio/x-mpegurl", "audio/mpegurl", "application/x-mpegurl", "application/vnd.apple.mpegurl",
+        "audio/x-scpls",   "audio/scpls",   "application/pls+xml",   "application/pls"};
     const std::string t = lower(content_type);
     return std::any_of(std::begin(types), std::end(types), [&](const char *x) { return t == x; });
 }
@@ -107,7 +106,7 @@ bool playlist_by_content(const uint8_t *data, size_t size)
 {
     const std::string_view text = content_start(data, size);
     return starts_nocase(text, "#extm3u") || starts_nocase(text, "[playlist]") || starts_nocase(text, "http://") ||
-           starts_nocase(text, "https://");
+        starts_nocase(text, "https://");
 }
 
 std::vector<std::string> playlist_entries(const std::string &text, const std::string &base)
@@ -125,9 +124,8 @@ std::vector<std::string> playlist_entries(const std::string &text, const std::st
         lines.front().erase(0, 3);
 
     std::vector<std::string> entries;
-    const bool pls = std::any_of(lines.begin(), lines.end(), [](const std::string &l) {
-        return starts_nocase(l, "[playlist]");
-    });
+    const bool pls =
+        std::any_of(lines.begin(), lines.end(), [](const std::string &l) { return starts_nocase(l, "[playlist]"); });
     if (pls) {
         // FileN=location, in the order of N (the lines may come in any order).
         std::map<long, std::string> files;

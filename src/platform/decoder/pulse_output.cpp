@@ -46,7 +46,7 @@ void forget(pa_operation *op)
 }
 }  // namespace
 
-PulseOutput::PulseOutput(std::string sink, OutputWakeup wake) : sink_(std::move(sink)), wake_(std::move(wake)) {}
+PulseOutput::PulseOutput(std::string sink, OutputWakeup wake) : sink_(std::move(sink)), wake_(std::move(wake)) { }
 
 PulseOutput::~PulseOutput() { close(); }
 
@@ -109,7 +109,7 @@ bool PulseOutput::wait_ready(bool for_stream, std::string &error)
             return true;
         if (verdict < 0 || OutputClock::now() > deadline) {
             locked(loop_, [&] {
-                error = dead_ ? dead_reason_
+                error = dead_     ? dead_reason_
                     : verdict < 0 ? std::string("the sound server refused: ") + pa_strerror(pa_context_errno(context_))
                                   : std::string("the sound server did not answer");
                 return 0;

@@ -64,8 +64,8 @@ private:
     // Guarded by the main loop's lock:
     bool dead_ = false;
     std::string dead_reason_;
-    size_t written_ = 0;       // bytes written since the last flush
-    bool underflow_ = false;   // the server ran out of audio after the last write
+    size_t written_ = 0;      // bytes written since the last flush
+    bool underflow_ = false;  // the server ran out of audio after the last write
     OutputClock::time_point idle_since_ = OutputClock::now();
     OutputClock::time_point progress_ = OutputClock::now();
 };

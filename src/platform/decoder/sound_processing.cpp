@@ -47,10 +47,17 @@ void apply_sound(int16_t *samples, size_t frames, const SoundSettings &s)
         int32_t l = samples[2 * i];
         int32_t r = samples[2 * i + 1];
         switch (s.channels) {
-        case MonoLeft: r = l; break;
-        case MonoRight: l = r; break;
-        case MonoMix: l = r = (l + r) / 2; break;
-        default: break;
+        case MonoLeft:
+            r = l;
+            break;
+        case MonoRight:
+            l = r;
+            break;
+        case MonoMix:
+            l = r = (l + r) / 2;
+            break;
+        default:
+            break;
         }
         samples[2 * i] = gl == 65536 ? static_cast<int16_t>(l) : scale(l, gl);
         samples[2 * i + 1] = gr == 65536 ? static_cast<int16_t>(r) : scale(r, gr);

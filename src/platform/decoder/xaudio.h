@@ -57,13 +57,18 @@ struct XA_Message {
     void set_text(int offset, std::string v) { texts[(offset - 4) / 4] = std::move(v); }
 
 private:
-    template <typename T> T read(int offset) const
+    template <typename T>
+    T read(int offset) const
     {
         T v;
         std::memcpy(&v, data + (offset - 4), sizeof v);
         return v;
     }
-    template <typename T> void write(int offset, T v) { std::memcpy(data + (offset - 4), &v, sizeof v); }
+    template <typename T>
+    void write(int offset, T v)
+    {
+        std::memcpy(data + (offset - 4), &v, sizeof v);
+    }
 };
 
 // The event that carries a notification to the notification target.
@@ -225,7 +230,7 @@ enum : int {
     XA_PLAYER_MODE_OUTPUT_AUTO_CLOSE_ON_EOF = 4,
 
     XA_INPUT_CAPS_SEEKABLE = 1,
-    XA_INPUT_CAPS_STREAM = 2,      // a network stream
+    XA_INPUT_CAPS_STREAM = 2,  // a network stream
 
     XA_PRIORITY_LOWEST = 0,
     XA_PRIORITY_LOW = 1,

@@ -4,10 +4,7 @@
 
 namespace {
 
-bool IsOctal(char c)
-{
-    return c >= '0' && c <= '7';
-}
+bool IsOctal(char c) { return c >= '0' && c <= '7'; }
 
 }  // namespace
 
@@ -16,8 +13,8 @@ QString UnescapeMountField(QByteArrayView field)
     QByteArray out;
     out.reserve(field.size());
     for (qsizetype i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && IsOctal(field[i + 1]) && IsOctal(field[i + 2])
-            && IsOctal(field[i + 3])) {
+        if (field[i] == '\\' && i + 3 < field.size() && IsOctal(field[i + 1]) && IsOctal(field[i + 2]) &&
+            IsOctal(field[i + 3])) {
             out.append(static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0')));
             i += 3;
         } else {

@@ -5,7 +5,7 @@
 Qt::WindowFlags NoteWindowFlags()
 {
     return Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus |
-           Qt::X11BypassWindowManagerHint;
+        Qt::X11BypassWindowManagerHint;
 }
 
 void KeepFocusAway(QWidget *window)

@@ -19,8 +19,8 @@ bool HasAtom(Display *display, Window window, Atom property, Atom wanted)
     unsigned long count = 0;
     unsigned long after = 0;
     unsigned char *data = nullptr;
-    if (XGetWindowProperty(display, window, property, 0, 64, False, XA_ATOM, &type, &format, &count, &after,
-                           &data) != Success)
+    if (XGetWindowProperty(display, window, property, 0, 64, False, XA_ATOM, &type, &format, &count, &after, &data) !=
+        Success)
         return false;
     bool found = false;
     if (data && type == XA_ATOM && format == 32) {

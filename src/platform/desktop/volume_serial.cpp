@@ -35,7 +35,7 @@ uint64_t Mix(uint64_t hash, uint64_t value)
 qint64 ReadVolumeSerial(const QString &root)
 {
     const QByteArray path = QFile::encodeName(root);
-    struct statx info {};
+    struct statx info { };
     const unsigned want = STATX_INO | kStatxBtime | kStatxMntId | kStatxMntIdUnique;
     if (syscall(SYS_statx, AT_FDCWD, path.constData(), kStatxDontSync, want, &info) != 0)
         return -1;

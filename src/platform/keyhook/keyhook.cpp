@@ -185,8 +185,7 @@ void Run(std::shared_ptr<Session> session, std::unique_ptr<XKeyboard> keyboard, 
             continue;
         if (fds[1].revents & POLLIN) {
             char buffer[64];
-            while (read(wakeRead, buffer, sizeof buffer) > 0) {
-            }
+            while (read(wakeRead, buffer, sizeof buffer) > 0) { }
         }
     }
     keyboard.reset();  // releases every grab and closes the connection

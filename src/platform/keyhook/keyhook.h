@@ -31,7 +31,7 @@ public:
     virtual int hookMessage(uint16_t wParam, int32_t lParam) = 0;
     // The hook's connection to the X server broke (the server went away): no more hotkeys will come. The
     // hook stays enabled until DisableHook, which is still needed and safe.
-    virtual void displayLost() {}
+    virtual void displayLost() { }
 };
 
 int SetHookWindow(HookWindow *window);

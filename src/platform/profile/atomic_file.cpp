@@ -20,7 +20,8 @@ namespace {
 
 QString failure(const QString &path, const QString &step, int error)
 {
-    return QStringLiteral("Couldn't write file %1: %2: %3").arg(path, step, QString::fromLocal8Bit(std::strerror(error)));
+    return QStringLiteral("Couldn't write file %1: %2: %3")
+        .arg(path, step, QString::fromLocal8Bit(std::strerror(error)));
 }
 
 QString followLinks(const QString &path)
@@ -124,7 +125,7 @@ bool isTemporaryName(QByteArrayView name)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 void removeStaleTemporaryFiles(const QString &folder)
 {
@@ -144,10 +145,10 @@ void removeStaleTemporaryFiles(const QString &folder)
         if (!isTemporaryName(name))
             continue;
         // Only a plain file of this user, untouched for a while, that this process is not writing now.
-        struct stat info {};
-        if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode)
-            || info.st_uid != ::geteuid() || now - info.st_mtime < kStaleAfterSeconds
-            || isInFlight(prefix + name.toByteArray()))
+        struct stat info { };
+        if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
+            info.st_uid != ::geteuid() || now - info.st_mtime < kStaleAfterSeconds ||
+            isInFlight(prefix + name.toByteArray()))
             continue;
         ::unlinkat(dirFd, entry->d_name, 0);
     }
@@ -161,7 +162,7 @@ QString writeFileAtomically(const QString &path, QByteArrayView data)
     const QByteArray targetName = QFile::encodeName(target);
     const QByteArray folder = QFile::encodeName(targetInfo.absolutePath());
 
-    struct stat old {};
+    struct stat old { };
     const bool replacing = ::stat(targetName.constData(), &old) == 0 && S_ISREG(old.st_mode);
 
     // O_EXCL with a random name instead of mkstemp: the new file then gets the usual 0666 less umask.
@@ -169,13 +170,15 @@ QString writeFileAtomically(const QString &path, QByteArrayView data)
     QByteArray temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = folder + "/." + stem + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
+        temporary =
+            folder + "/." + stem + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 16) + ".tmp";
         fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;
     }
     if (fd < 0)
-        return failure(path, QStringLiteral("cannot create a temporary file in %1").arg(targetInfo.absolutePath()), errno);
+        return failure(path, QStringLiteral("cannot create a temporary file in %1").arg(targetInfo.absolutePath()),
+                       errno);
     setInFlight(temporary, true);
 
     auto abandon = [&](const QString &step) {
@@ -189,10 +192,8 @@ QString writeFileAtomically(const QString &path, QByteArrayView data)
 
     if (replacing) {
         // Best effort: a file whose mode or owner cannot be copied is still better written than not.
-        if (::fchmod(fd, old.st_mode & 07777) != 0) {
-        }
-        if (::geteuid() == 0 && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
-        }
+        if (::fchmod(fd, old.st_mode & 07777) != 0) { }
+        if (::geteuid() == 0 && ::fchown(fd, old.st_uid, old.st_gid) != 0) { }
     }
     if (!writeAll(fd, data))
         return abandon(QStringLiteral("cannot write the temporary file"));

@@ -8,20 +8,11 @@ namespace {
 
 constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
+bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
 
-bool isQuote(QChar c)
-{
-    return c == u'"' || c == u'\'';
-}
+bool isQuote(QChar c) { return c == u'"' || c == u'\''; }
 
-bool isQuoted(QStringView text)
-{
-    return text.size() >= 2 && isQuote(text.front()) && text.front() == text.back();
-}
+bool isQuoted(QStringView text) { return text.size() >= 2 && isQuote(text.front()) && text.front() == text.back(); }
 
 QString readValue(QStringView raw)
 {
@@ -41,27 +32,21 @@ QString encodeValue(QStringView value)
     return text;
 }
 
-bool hasLineBreak(QStringView name)
-{
-    return name.contains(u'\r') || name.contains(u'\n');
-}
+bool hasLineBreak(QStringView name) { return name.contains(u'\r') || name.contains(u'\n'); }
 
 QString checkName(QStringView section, QStringView key)
 {
     if (section.isEmpty() || section != section.trimmed() || hasLineBreak(section) || section.contains(u']'))
         return QStringLiteral("invalid section name \"%1\"").arg(section);
-    if (key.isEmpty() || key != key.trimmed() || hasLineBreak(key) || key.contains(u'=') || key.front() == u'['
-        || key.front() == u';' || key.front() == u'#')
+    if (key.isEmpty() || key != key.trimmed() || hasLineBreak(key) || key.contains(u'=') || key.front() == u'[' ||
+        key.front() == u';' || key.front() == u'#')
         return QStringLiteral("invalid key name \"%1\"").arg(key);
     return {};
 }
 
-bool sameName(QStringView a, QStringView b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
+bool sameName(QStringView a, QStringView b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
-} // namespace
+}  // namespace
 
 IniDocument::Line IniDocument::classify(QString text)
 {

@@ -62,9 +62,9 @@ private:
     enum class Kind { Blank, Comment, Section, Key, Other };
     struct Line {
         Kind kind = Kind::Other;
-        QString text;            // the whole line, without its line end
-        QString name;            // section name or key, trimmed
-        qsizetype valueStart = 0; // key lines: where the value starts in text
+        QString text;              // the whole line, without its line end
+        QString name;              // section name or key, trimmed
+        qsizetype valueStart = 0;  // key lines: where the value starts in text
     };
 
     static Line classify(QString text);

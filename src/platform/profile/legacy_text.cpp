@@ -22,12 +22,13 @@ QString decodeWindows1252(QByteArrayView line)
     return text;
 }
 
-} // namespace
+}  // namespace
 
 QString decodeUtf8OrWindows1252(QByteArrayView line)
 {
     // A byte-order mark inside a line is kept as a character: only the file's first bytes can be one.
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(line);
     if (utf8.hasError())
         return decodeWindows1252(line);

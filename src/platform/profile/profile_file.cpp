@@ -12,7 +12,7 @@ ProfileStatus readIniDocument(const QString &path, IniDocument &document, bool *
     if (exists)
         *exists = false;
     const QFileInfo info(path);
-    if (!info.exists()) { // also a link to a file not made yet: the first write creates it
+    if (!info.exists()) {  // also a link to a file not made yet: the first write creates it
         document = IniDocument();
         return {};
     }
@@ -30,10 +30,7 @@ ProfileStatus readIniDocument(const QString &path, IniDocument &document, bool *
     return {};
 }
 
-ProfileFile::ProfileFile(QString path) : path_(std::move(path))
-{
-    reload();
-}
+ProfileFile::ProfileFile(QString path) : path_(std::move(path)) { reload(); }
 
 ProfileStatus ProfileFile::reload()
 {
@@ -61,10 +58,7 @@ bool ProfileFile::readBool(QStringView section, QStringView key, bool defaultVal
     return readInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-QList<IniEntry> ProfileFile::readSection(QStringView section) const
-{
-    return document_.entries(section);
-}
+QList<IniEntry> ProfileFile::readSection(QStringView section) const { return document_.entries(section); }
 
 ProfileStatus ProfileFile::writeString(QStringView section, QStringView key, QStringView value)
 {

@@ -38,11 +38,21 @@ QString UnescapeValue(const QString &stored)
         }
         const QChar next = stored.at(++i);
         switch (next.unicode()) {
-        case '\\': out += QLatin1Char('\\'); break;
-        case 'n': out += QLatin1Char('\n'); break;
-        case 't': out += QLatin1Char('\t'); break;
-        case 'r': out += QLatin1Char('\r'); break;
-        case 's': out += QLatin1Char(' '); break;
+        case '\\':
+            out += QLatin1Char('\\');
+            break;
+        case 'n':
+            out += QLatin1Char('\n');
+            break;
+        case 't':
+            out += QLatin1Char('\t');
+            break;
+        case 'r':
+            out += QLatin1Char('\r');
+            break;
+        case 's':
+            out += QLatin1Char(' ');
+            break;
         default:
             out += c;
             out += next;

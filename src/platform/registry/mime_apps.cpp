@@ -9,10 +9,7 @@ namespace {
 
 const QByteArray kDefaultGroup = QByteArrayLiteral("[Default Applications]");
 
-bool IsGroupHeader(const QByteArray &line)
-{
-    return line.trimmed().startsWith('[');
-}
+bool IsGroupHeader(const QByteArray &line) { return line.trimmed().startsWith('['); }
 
 // The key of a "key=value" line, or an empty text for comments and other lines.
 QString KeyOf(const QByteArray &line)

@@ -15,10 +15,7 @@ namespace {
 
 const QLatin1Char kSeparator('\\');
 
-QString ClassGroup(const QString &className)
-{
-    return QStringLiteral("X-Shell Class ") + className;
-}
+QString ClassGroup(const QString &className) { return QStringLiteral("X-Shell Class ") + className; }
 
 // The parts of a key path below the class, or an empty list when the path is not one this store keeps.
 QStringList PartsBelowClass(const QString &key, const QString &className)
@@ -181,8 +178,7 @@ QByteArray DesktopFileText(const ShellClassBinding &binding, const QList<KeyValu
 
 ClassesRoot::ClassesRoot(ShellClassBinding binding, XdgLocations locations)
     : binding_(std::move(binding)), locations_(std::move(locations))
-{
-}
+{ }
 
 QString ClassesRoot::DesktopFilePath() const
 {
@@ -192,13 +188,10 @@ QString ClassesRoot::DesktopFilePath() const
 QString ClassesRoot::IconFilePath() const
 {
     return locations_.dataHome + QStringLiteral("/icons/hicolor/48x48/apps/") + binding_.desktopId +
-           QStringLiteral(".png");
+        QStringLiteral(".png");
 }
 
-QString ClassesRoot::MimeAppsPath() const
-{
-    return locations_.configHome + QStringLiteral("/mimeapps.list");
-}
+QString ClassesRoot::MimeAppsPath() const { return locations_.configHome + QStringLiteral("/mimeapps.list"); }
 
 namespace {
 

@@ -21,10 +21,7 @@ Answerer &installedPresenter()
 
 }  // namespace
 
-Answerer setAnswerer(Answerer answerer)
-{
-    return std::exchange(installedAnswerer(), std::move(answerer));
-}
+Answerer setAnswerer(Answerer answerer) { return std::exchange(installedAnswerer(), std::move(answerer)); }
 
 Answer ask(const Request &request)
 {
@@ -41,10 +38,7 @@ Answer ask(const Request &request)
     return {};
 }
 
-Answerer setPresenter(Answerer presenter)
-{
-    return std::exchange(installedPresenter(), std::move(presenter));
-}
+Answerer setPresenter(Answerer presenter) { return std::exchange(installedPresenter(), std::move(presenter)); }
 
 void notice(const QString &text, QWidget *parent)
 {

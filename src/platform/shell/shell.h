@@ -22,9 +22,9 @@ class QWidget;
 namespace Shell {
 
 enum class Kind {
-    Error,    // error icon, one OK button
-    Confirm,  // question icon, Yes and No
-    Input,    // title, prompt, an edit field holding the initial text, OK and Cancel
+    Error,         // error icon, one OK button
+    Confirm,       // question icon, Yes and No
+    Input,         // title, prompt, an edit field holding the initial text, OK and Cancel
     OpenFile,      // file-open dialog: title, the folder it starts in (initial); answers the chosen file
     BrowseFolder,  // folder browser: title, the folder it starts in (initial); answers the chosen folder
     SaveFile,      // file-save dialog: title, the folder it starts in (initial), filter; answers the name

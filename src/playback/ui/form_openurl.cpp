@@ -53,7 +53,4 @@ void Tform_openurl::button_openClick()
         form_main->OpenMP3(url, playback::kSetUnknown, playback::kTitleUnknown);
 }
 
-void Tform_openurl::button_cancelClick()
-{
-    hide();
-}
+void Tform_openurl::button_cancelClick() { hide(); }

@@ -50,10 +50,7 @@ void Tform_main::ConnectNowPlaying()
 
 // ---- The player's reports, forwarded to the model ---------------------------------------------------------
 
-void MainPlayerEvents::xaudioNotifyInputState(TXaudioPlayer *, qint32 State)
-{
-    nowPlaying->InputState(State);
-}
+void MainPlayerEvents::xaudioNotifyInputState(TXaudioPlayer *, qint32 State) { nowPlaying->InputState(State); }
 
 void MainPlayerEvents::xaudioNotifyNack(TXaudioPlayer *, quint8 Command, qint16 Code)
 {
@@ -71,8 +68,7 @@ void MainPlayerEvents::xaudioNotifyInputStreamInfo(TXaudioPlayer *, quint8 Level
     nowPlaying->InputStreamInfo(Level, Layer, Bitrate, Frequency, Mode);
 }
 
-void MainPlayerEvents::xaudioNotifyInputTimecode(TXaudioPlayer *, quint8 Hours, quint8 Minutes, quint8 Seconds,
-                                                 quint8)
+void MainPlayerEvents::xaudioNotifyInputTimecode(TXaudioPlayer *, quint8 Hours, quint8 Minutes, quint8 Seconds, quint8)
 {
     nowPlaying->InputTimecode(Hours, Minutes, Seconds);
 }
@@ -82,10 +78,7 @@ void MainPlayerEvents::xaudioNotifyInputDuration(TXaudioPlayer *, quint32 Durati
     nowPlaying->InputDuration(Duration);
 }
 
-void MainPlayerEvents::xaudioNotifyPlayerState(TXaudioPlayer *, qint32 State)
-{
-    nowPlaying->PlayerState(State);
-}
+void MainPlayerEvents::xaudioNotifyPlayerState(TXaudioPlayer *, qint32 State) { nowPlaying->PlayerState(State); }
 
 // ---- What the window shows ---------------------------------------------------------------------------------
 
@@ -156,8 +149,8 @@ void Tform_main::ShowTime(const QString &Time, const QString &TimeLine)
 {
     label_currenttime->setText(Time);
     const QRect bar = trackbar_song->geometry();
-    if (const std::optional<int> left = TimeLabelLeft(trackbar_song->value(), trackbar_song->maximum(), bar.left(),
-                                                      bar.width()))
+    if (const std::optional<int> left =
+            TimeLabelLeft(trackbar_song->value(), trackbar_song->maximum(), bar.left(), bar.width()))
         label_currenttime->move(*left, label_currenttime->y());
     ShowMiniInfoTimeLine(TimeLine);
 }
@@ -168,7 +161,4 @@ void Tform_main::ShowDisplayTitle(const QString &Title)
     TaskBarModifyIcon(nowPlaying->Tip(kTrayTipMax));
 }
 
-void Tform_main::ShowError(const QString &Text)
-{
-    Shell::errorBox(Text, this);
-}
+void Tform_main::ShowError(const QString &Text) { Shell::errorBox(Text, this); }

@@ -48,10 +48,7 @@ void Tform_main::pop_openfileClick()
         OpenMP3(file, playback::kSetUnknown, playback::kTitleUnknown);
 }
 
-void Tform_main::pop_openurlClick()
-{
-    form_openurl->ShowOpenUrl();
-}
+void Tform_main::pop_openurlClick() { form_openurl->ShowOpenUrl(); }
 
 void Tform_main::pop_openfolderClick()
 {

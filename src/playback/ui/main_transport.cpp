@@ -39,45 +39,21 @@ void Tform_main::OpenMP3(const QString &FileName, const QString &SetName, const 
 
 // ---- Play, Pause, Stop ---------------------------------------------------------------------------------
 
-void Tform_main::pop_playClick()
-{
-    nowPlaying->Play();
-}
+void Tform_main::pop_playClick() { nowPlaying->Play(); }
 
-void Tform_main::pop_pauseClick()
-{
-    nowPlaying->Pause();
-}
+void Tform_main::pop_pauseClick() { nowPlaying->Pause(); }
 
-void Tform_main::pop_stopClick()
-{
-    nowPlaying->Stop();
-}
+void Tform_main::pop_stopClick() { nowPlaying->Stop(); }
 
-void Tform_main::speedbutton_playClick()
-{
-    ClickMenuItem(pop_play);
-}
+void Tform_main::speedbutton_playClick() { ClickMenuItem(pop_play); }
 
-void Tform_main::speedbutton_pauseClick()
-{
-    ClickMenuItem(pop_pause);
-}
+void Tform_main::speedbutton_pauseClick() { ClickMenuItem(pop_pause); }
 
-void Tform_main::speedbutton_stopClick()
-{
-    ClickMenuItem(pop_stop);
-}
+void Tform_main::speedbutton_stopClick() { ClickMenuItem(pop_stop); }
 
-void Tform_main::speedbutton_previoussongClick()
-{
-    ClickMenuItem(pop_previoussong);
-}
+void Tform_main::speedbutton_previoussongClick() { ClickMenuItem(pop_previoussong); }
 
-void Tform_main::speedbutton_nextsongClick()
-{
-    ClickMenuItem(pop_nextsong);
-}
+void Tform_main::speedbutton_nextsongClick() { ClickMenuItem(pop_nextsong); }
 
 // ---- Seek bar, rewind, fast forward ------------------------------------------------------------------------
 
@@ -88,8 +64,8 @@ void Tform_main::trackbar_songChange()
 
 void Tform_main::pop_rewindClick()
 {
-    const SeekStep step =
-        RewindStep(trackbar_song->value(), trackbar_song->maximum(), settings.Options.RewindTime, nowPlaying->Duration());
+    const SeekStep step = RewindStep(trackbar_song->value(), trackbar_song->maximum(), settings.Options.RewindTime,
+                                     nowPlaying->Duration());
     if (step.kind == SeekStep::Kind::Nothing)
         return;  // no length reported yet: there is nothing to jump by
     nowPlaying->Seek(step.offset, step.range);
@@ -125,20 +101,11 @@ void Tform_main::pop_SetFastForwardTimeClick()
 // The check items flip their marks before these run; the player gets the new policy only with "Activate the
 // above settings now".
 
-void Tform_main::pop_releaseon_stopClick()
-{
-    settings.Audio.ReleaseOnStop = pop_releaseon_stop->isChecked();
-}
+void Tform_main::pop_releaseon_stopClick() { settings.Audio.ReleaseOnStop = pop_releaseon_stop->isChecked(); }
 
-void Tform_main::pop_releaseon_pauseClick()
-{
-    settings.Audio.ReleaseOnPause = pop_releaseon_pause->isChecked();
-}
+void Tform_main::pop_releaseon_pauseClick() { settings.Audio.ReleaseOnPause = pop_releaseon_pause->isChecked(); }
 
-void Tform_main::pop_releaseon_eofClick()
-{
-    settings.Audio.ReleaseOnEOF = pop_releaseon_eof->isChecked();
-}
+void Tform_main::pop_releaseon_eofClick() { settings.Audio.ReleaseOnEOF = pop_releaseon_eof->isChecked(); }
 
 void Tform_main::pop_audiodrivertreatment_activateClick()
 {

@@ -13,7 +13,7 @@ namespace {
 
 constexpr int kClientWidth = 272;
 constexpr int kClientHeight = 223;
-const QColor kStripBackground(0, 128, 128);  // teal
+const QColor kStripBackground(0, 128, 128);       // teal
 const QColor kReadOnlyBackground(192, 192, 192);  // silver
 
 QLineEdit *makeEdit(QWidget *parent, const char *name, QRect geometry, int maxLength)

@@ -33,14 +33,14 @@ public:
     // the paste key included. Keys that type nothing (Delete, the arrows, Tab) go through.
     static bool Edit4KeyPress(const QKeyEvent *event);
 
-    QLineEdit *Edit1 = nullptr;  // title
-    QLineEdit *Edit2 = nullptr;  // artist
-    QLineEdit *Edit3 = nullptr;  // album
-    QLineEdit *Edit4 = nullptr;  // year, digits only
-    QLineEdit *Edit5 = nullptr;  // comment
-    QLineEdit *Edit6 = nullptr;  // full path, read-only, under the path strip
-    QComboBox *cb1 = nullptr;    // genre: the list position is the genre byte
-    QFrame *Panel1 = nullptr;    // frame of the path strip
+    QLineEdit *Edit1 = nullptr;       // title
+    QLineEdit *Edit2 = nullptr;       // artist
+    QLineEdit *Edit3 = nullptr;       // album
+    QLineEdit *Edit4 = nullptr;       // year, digits only
+    QLineEdit *Edit5 = nullptr;       // comment
+    QLineEdit *Edit6 = nullptr;       // full path, read-only, under the path strip
+    QComboBox *cb1 = nullptr;         // genre: the list position is the genre byte
+    QFrame *Panel1 = nullptr;         // frame of the path strip
     QLabel *FileNameLabel = nullptr;  // the path strip: white on teal
     QPushButton *Button2 = nullptr;   // "Save"
     QPushButton *Button3 = nullptr;   // "Cancel"

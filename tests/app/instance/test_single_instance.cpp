@@ -69,9 +69,8 @@ private Q_SLOTS:
         QCOMPARE(::send(fd, bogus.constData(), static_cast<size_t>(bogus.size()), 0), bogus.size());
         QVERIFY(!received.wait(300));
         ::close(fd);
-        std::thread fourth([&] {
-            outcome = static_cast<int>(SingleInstance(socket).Claim({QStringLiteral("/x.mp3")}, 5000));
-        });
+        std::thread fourth(
+            [&] { outcome = static_cast<int>(SingleInstance(socket).Claim({QStringLiteral("/x.mp3")}, 5000)); });
         QVERIFY(received.wait(5000));
         fourth.join();
         QCOMPARE(received.last().first().toStringList(), QStringList{QStringLiteral("/x.mp3")});

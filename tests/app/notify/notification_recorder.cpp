@@ -14,11 +14,7 @@ class Recorder : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
-    Recorder(QObject *parent, QString path)
-        : QDBusAbstractAdaptor(parent)
-        , m_path(std::move(path))
-    {
-    }
+    Recorder(QObject *parent, QString path) : QDBusAbstractAdaptor(parent), m_path(std::move(path)) { }
 
 public Q_SLOTS:
     uint Notify(const QString &, uint replacesId, const QString &, const QString &summary, const QString &body,
@@ -34,7 +30,7 @@ public Q_SLOTS:
         return id;
     }
     QStringList GetCapabilities() { return {QStringLiteral("body")}; }
-    void CloseNotification(uint) {}
+    void CloseNotification(uint) { }
     QString GetServerInformation(QString &vendor, QString &version, QString &specVersion)
     {
         vendor = QStringLiteral("test");

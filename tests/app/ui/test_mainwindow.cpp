@@ -140,8 +140,7 @@ private Q_SLOTS:
 
         QCOMPARE(Names(m_form->pop_options).last(), QStringLiteral("pop_associate"));
         QCOMPARE(m_form->pop_associate->text(), QStringLiteral("Associate *.mp3 file extension with DAK-MP3"));
-        QCOMPARE(Names(m_form->pop_audiodrivertreatment).last(),
-                 QStringLiteral("pop_audiodrivertreatment_activate"));
+        QCOMPARE(Names(m_form->pop_audiodrivertreatment).last(), QStringLiteral("pop_audiodrivertreatment_activate"));
 
         // Every item has a handler named after it.
         for (const QAction *a : m_form->popupmenu1->findChildren<QAction *>()) {

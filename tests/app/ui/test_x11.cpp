@@ -27,8 +27,9 @@ QStringList NetWmState(const QWidget *window)
     unsigned long after = 0;
     unsigned char *data = nullptr;
     QStringList names;
-    if (XGetWindowProperty(display, static_cast<Window>(window->winId()), state, 0, 64, False, XA_ATOM, &type,
-                           &format, &count, &after, &data) == Success && data) {
+    if (XGetWindowProperty(display, static_cast<Window>(window->winId()), state, 0, 64, False, XA_ATOM, &type, &format,
+                           &count, &after, &data) == Success &&
+        data) {
         const auto *atoms = reinterpret_cast<const Atom *>(data);
         for (unsigned long i = 0; i < count; ++i) {
             char *name = XGetAtomName(display, atoms[i]);

@@ -64,8 +64,7 @@ bool SmallMount::fill()
             full = errno == ENOSPC;
     }
     // Whatever part of a block still fits.
-    while (full && ::write(fd, "f", 1) == 1) {
-    }
+    while (full && ::write(fd, "f", 1) == 1) { }
     ::close(fd);
     return full;
 }

@@ -48,10 +48,7 @@ class TestFullFilesystem : public QObject {
     }
 
     enum class Fault { Full, ReadOnly };
-    static bool apply(SmallMount &m, Fault fault)
-    {
-        return fault == Fault::Full ? m.fill() : m.makeReadOnly();
-    }
+    static bool apply(SmallMount &m, Fault fault) { return fault == Fault::Full ? m.fill() : m.makeReadOnly(); }
     static void addFaults()
     {
         QTest::addColumn<int>("fault");
@@ -108,7 +105,8 @@ private Q_SLOTS:
         QFETCH(int, fault);
         QTemporaryDir music;
         QVERIFY(music.isValid());
-        QVERIFY(QDir().mkpath(music.filePath(QStringLiteral("Rock"))) && QDir().mkpath(music.filePath(QStringLiteral("Soul"))));
+        QVERIFY(QDir().mkpath(music.filePath(QStringLiteral("Rock"))) &&
+                QDir().mkpath(music.filePath(QStringLiteral("Soul"))));
         for (int i = 0; i < 30; ++i)
             QVERIFY(writeFile(music.filePath(QStringLiteral("Soul/song number %1.mp3").arg(i)), "x"));
         QVERIFY(writeFile(music.filePath(QStringLiteral("Rock/three.mp3")), "x"));

@@ -51,7 +51,7 @@ int main(int argc, char **argv)
         store.setLibraryFolder(path);
         // Numbering goes on from the songs that earlier runs added.
         const int start = int(ReadLibraryText(store.SetFilePath(QString::fromLatin1(faultplan::kSet))).lines.size()) -
-                          faultplan::kInitialSongs;
+            faultplan::kInitialSongs;
         for (int n = start; !deadline.hasExpired(); ++n) {
             if (!store.AddSong(faultplan::songPath(n), QString::fromLatin1(faultplan::kSet)))
                 failed(QStringLiteral("AddSong failed"));
@@ -60,8 +60,9 @@ int main(int argc, char **argv)
     } else if (mode == u"config") {
         ProfileFile file(path);
         for (int n = 0; !deadline.hasExpired(); ++n) {
-            const ProfileStatus first = file.write({{QStringLiteral("Fault"), QStringLiteral("counter"), QString::number(n)},
-                                                    {QStringLiteral("Fault"), QStringLiteral("payload"), faultplan::payload(n)}});
+            const ProfileStatus first =
+                file.write({{QStringLiteral("Fault"), QStringLiteral("counter"), QString::number(n)},
+                            {QStringLiteral("Fault"), QStringLiteral("payload"), faultplan::payload(n)}});
             if (!first.ok())
                 failed(first.error);
             const ProfileStatus second =

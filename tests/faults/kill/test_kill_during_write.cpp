@@ -47,7 +47,8 @@ class TestKillDuringWrite : public QObject {
         }
         while (!writer.canReadLine()) {
             if (!writer.waitForReadyRead(30000)) {
-                why = QStringLiteral("the writer never got ready: ") + QString::fromLocal8Bit(writer.readAllStandardError());
+                why = QStringLiteral("the writer never got ready: ") +
+                    QString::fromLocal8Bit(writer.readAllStandardError());
                 writer.kill();
                 writer.waitForFinished(5000);
                 return false;
@@ -57,7 +58,8 @@ class TestKillDuringWrite : public QObject {
         ::kill(pid_t(writer.processId()), SIGKILL);
         writer.waitForFinished(10000);
         if (writer.exitStatus() != QProcess::CrashExit) {
-            why = QStringLiteral("the writer ended on its own: ") + QString::fromLocal8Bit(writer.readAllStandardError());
+            why =
+                QStringLiteral("the writer ended on its own: ") + QString::fromLocal8Bit(writer.readAllStandardError());
             return false;
         }
         return true;
@@ -131,14 +133,16 @@ private Q_SLOTS:
             QCOMPARE(doc.toBytes(), bytes);
             QCOMPARE(doc.entries(u"Options"), original.entries(u"Options"));
             QCOMPARE(doc.entries(u"Padding"), original.entries(u"Padding"));
-            QCOMPARE(doc.value(u"LastOpened", u"LastOpenedLibrarySetName"), std::optional<QString>(QStringLiteral("Rock")));
+            QCOMPARE(doc.value(u"LastOpened", u"LastOpenedLibrarySetName"),
+                     std::optional<QString>(QStringLiteral("Rock")));
             const std::optional<int> counter = parseProfileInteger(doc.value(u"Fault", u"counter").value_or(QString()));
             QVERIFY2(counter.has_value(), bytes.right(300).constData());
             QCOMPARE(doc.value(u"Fault", u"payload"), std::optional<QString>(faultplan::payload(*counter)));
             // The second write of the last step may or may not have happened (the run was killed after its
             // first step was complete).
             const QString title = doc.value(u"LastOpened", u"LastOpenedLibrarySongTitle").value_or(QString());
-            QVERIFY2(title == faultplan::songTitle(*counter) || (*counter > 0 && title == faultplan::songTitle(*counter - 1)),
+            QVERIFY2(title == faultplan::songTitle(*counter) ||
+                         (*counter > 0 && title == faultplan::songTitle(*counter - 1)),
                      qPrintable(title + QStringLiteral(" with counter ") + QString::number(*counter)));
             lastCounter = qMax(lastCounter, *counter);
         }

@@ -15,10 +15,7 @@ namespace faultplan {
 inline constexpr int kInitialSongs = 3000;
 inline constexpr char kSet[] = "Big";
 
-inline QString songPath(int n)
-{
-    return QStringLiteral("/music/fault/added song %1.mp3").arg(n);
-}
+inline QString songPath(int n) { return QStringLiteral("/music/fault/added song %1.mp3").arg(n); }
 
 inline QStringList initialSongs()
 {
@@ -28,14 +25,8 @@ inline QStringList initialSongs()
     return lines;
 }
 
-inline QString payload(int n)
-{
-    return QString(4000, QChar(u'a' + n % 26)) + QString::number(n);
-}
+inline QString payload(int n) { return QString(4000, QChar(u'a' + n % 26)) + QString::number(n); }
 
-inline QString songTitle(int n)
-{
-    return QStringLiteral("Song %1").arg(n);
-}
+inline QString songTitle(int n) { return QStringLiteral("Song %1").arg(n); }
 
 }  // namespace faultplan

@@ -15,10 +15,7 @@ using namespace testtools;
 
 namespace {
 
-bool isOpenNack(const XA_Message &m)
-{
-    return m.code == XA_MSG_NOTIFY_NACK && m.u8(4) == XA_MSG_COMMAND_INPUT_OPEN;
-}
+bool isOpenNack(const XA_Message &m) { return m.code == XA_MSG_NOTIFY_NACK && m.u8(4) == XA_MSG_COMMAND_INPUT_OPEN; }
 
 }  // namespace
 
@@ -47,9 +44,11 @@ class TestStreamFaults : public QObject {
         p.send(XA_MSG_COMMAND_OUTPUT_OPEN, QStringLiteral("test"));
         p.send(XA_MSG_COMMAND_INPUT_OPEN, url);
         p.send(XA_MSG_COMMAND_PLAY);
-        const int i = p.waitFor([](const XA_Message &m) {
-            return isOpenNack(m) || (m.code == XA_MSG_NOTIFY_PLAYER_STATE && m.u8(4) == XA_PLAYER_STATE_EOF);
-        }, 20000, mark);
+        const int i = p.waitFor(
+            [](const XA_Message &m) {
+                return isOpenNack(m) || (m.code == XA_MSG_NOTIFY_PLAYER_STATE && m.u8(4) == XA_PLAYER_STATE_EOF);
+            },
+            20000, mark);
         if (i < 0)
             return QStringLiteral("hung");
         return isOpenNack(p.messages[size_t(i)]) ? QStringLiteral("nack") : QStringLiteral("eof");

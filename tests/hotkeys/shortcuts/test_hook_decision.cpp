@@ -155,9 +155,9 @@ void TestHookDecision::shortcutsToGrab()
     Table table = EmptyTable();
     table[0] = {0xC050, true, true};
     table[kPlay] = {kCtrlAltY, true, false};
-    table[kPause] = {0x4041, false, true};   // works only inside the program
-    table[kStop] = {0xC050, true, false};     // a duplicate
-    table[12].systemWide = true;              // unbound
+    table[kPause] = {0x4041, false, true};  // works only inside the program
+    table[kStop] = {0xC050, true, false};   // a duplicate
+    table[12].systemWide = true;            // unbound
     QCOMPARE(SystemWideShortcuts(table), (std::vector<uint16_t>{0xC050, kCtrlAltY}));
     QVERIFY(SystemWideShortcuts(EmptyTable()).empty());
 }

@@ -114,8 +114,9 @@ void TestShortcutTexts::choicesOfTheHotkeyWindow()
         QCOMPARE(choices.at(27 + k), QStringLiteral("CTRL+ALT+") + QChar('A' + k));
     }
     const QStringList lastEight = choices.mid(53);
-    QCOMPARE(lastEight, (QStringList{"Insert", "SHIFT+Insert", "CTRL+Insert", "Delete", "SHIFT+Delete",
-                                     "CTRL+Delete", "ALT+Backspace", "SHIFT+ALT+Backspace"}));
+    QCOMPARE(lastEight,
+             (QStringList{"Insert", "SHIFT+Insert", "CTRL+Insert", "Delete", "SHIFT+Delete", "CTRL+Delete",
+                          "ALT+Backspace", "SHIFT+ALT+Backspace"}));
 }
 
 void TestShortcutTexts::menuKeyCombinations()
@@ -123,8 +124,7 @@ void TestShortcutTexts::menuKeyCombinations()
     QCOMPARE(ShortcutToKeyCombination(0xC050), QKeyCombination(Qt::ControlModifier | Qt::AltModifier, Qt::Key_P));
     QCOMPARE(ShortcutToKeyCombination(0x202D), QKeyCombination(Qt::ShiftModifier, Qt::Key_Insert));
     QCOMPARE(ShortcutToKeyCombination(0x002E), QKeyCombination(Qt::Key_Delete));
-    QCOMPARE(ShortcutToKeyCombination(0xA008),
-             QKeyCombination(Qt::ShiftModifier | Qt::AltModifier, Qt::Key_Backspace));
+    QCOMPARE(ShortcutToKeyCombination(0xA008), QKeyCombination(Qt::ShiftModifier | Qt::AltModifier, Qt::Key_Backspace));
     QCOMPARE(ShortcutToKeyCombination(0x0070), QKeyCombination(Qt::Key_F1));
     QCOMPARE(ShortcutToKeyCombination(0).toCombined(), 0);
     QCOMPARE(ShortcutToKeyCombination(0x40FF).toCombined(), 0);  // no key has code 0xFF

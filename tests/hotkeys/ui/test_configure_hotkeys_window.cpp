@@ -192,7 +192,7 @@ private Q_SLOTS:
             if (i != kPause)
                 QCOMPARE(w->listbox_hotkeys->item(i)->text(), untouched[i]);
         }
-        QCOMPARE(w->listbox_hotkeys->currentRow(), kPause);  // the selection stays
+        QCOMPARE(w->listbox_hotkeys->currentRow(), kPause);                        // the selection stays
         QVERIFY(w->combobox_hotkeys->findText(QStringLiteral("ctrl+alt+q")) < 0);  // the list is not changed
         QVERIFY(!QFile::exists(configurationFilePath()));  // nothing written before the window closes
     }
@@ -218,7 +218,7 @@ private Q_SLOTS:
         ClickLine(kPlay);
         TypeIntoCombo(QStringLiteral("ctrl+alt+q"));
         QVERIFY(w->checkbox_PassToNextProgram->isChecked());  // passed on unless the file says otherwise
-        ClickBox(w->checkbox_PassToNextProgram);               // withheld from now on
+        ClickBox(w->checkbox_PassToNextProgram);              // withheld from now on
         QTest::mouseClick(w->button_assign, Qt::LeftButton);
         ClickLine(kStop);
         w->combobox_hotkeys->setCurrentIndex(0);  // chosen from the list: "<none>"
@@ -266,8 +266,8 @@ private Q_SLOTS:
         QVERIFY(!w->isVisible());
 
         const ProfileFile file(configurationFilePath());
-        for (const QString &section : {QStringLiteral("Hotkeys"), QStringLiteral("SystemWide"),
-                                       QStringLiteral("PassToNextProgram")})
+        for (const QString &section :
+             {QStringLiteral("Hotkeys"), QStringLiteral("SystemWide"), QStringLiteral("PassToNextProgram")})
             QCOMPARE(file.readSection(section).size(), 21);
         QCOMPARE(Value("Hotkeys", "Exit"), QString());
         QCOMPARE(Value("SystemWide", "Pause"), QStringLiteral("1"));

@@ -115,20 +115,30 @@ private Q_SLOTS:
         QTest::addColumn<QString>("systemWide");
         QTest::addColumn<QString>("passOn");
         QTest::addColumn<HotkeySelection>("expected");
-        QTest::newRow("system-wide, withheld") << "CTRL+Y" << "1" << "0"
-                                               << HotkeySelection{"CTRL+Y", true, true, false};
-        QTest::newRow("system-wide, passed on") << "CTRL+Y" << "1" << "1"
-                                                << HotkeySelection{"CTRL+Y", true, true, true};
-        QTest::newRow("not system-wide, pass-on mark kept") << "Insert" << "0" << "1"
-                                                            << HotkeySelection{"Insert", false, false, true};
-        QTest::newRow("text kept as typed") << "ctrl+alt+q" << "1" << "1"
-                                            << HotkeySelection{"ctrl+alt+q", true, true, true};
-        QTest::newRow("only 1 is yes") << "<none>" << "2" << "-1"
-                                       << HotkeySelection{"<none>", false, false, false};
-        QTest::newRow("no whole number is no") << "CTRL+A" << "yes" << "1.0"
-                                               << HotkeySelection{"CTRL+A", false, false, false};
-        QTest::newRow("hexadecimal one") << "CTRL+A" << "0x1" << "$1" << HotkeySelection{"CTRL+A", true, true, true};
-        QTest::newRow("text with '='") << "a=b" << "1" << "0" << HotkeySelection{"a=b", true, true, false};
+        QTest::newRow("system-wide, withheld") << "CTRL+Y"
+                                               << "1"
+                                               << "0" << HotkeySelection{"CTRL+Y", true, true, false};
+        QTest::newRow("system-wide, passed on") << "CTRL+Y"
+                                                << "1"
+                                                << "1" << HotkeySelection{"CTRL+Y", true, true, true};
+        QTest::newRow("not system-wide, pass-on mark kept") << "Insert"
+                                                            << "0"
+                                                            << "1" << HotkeySelection{"Insert", false, false, true};
+        QTest::newRow("text kept as typed") << "ctrl+alt+q"
+                                            << "1"
+                                            << "1" << HotkeySelection{"ctrl+alt+q", true, true, true};
+        QTest::newRow("only 1 is yes") << "<none>"
+                                       << "2"
+                                       << "-1" << HotkeySelection{"<none>", false, false, false};
+        QTest::newRow("no whole number is no") << "CTRL+A"
+                                               << "yes"
+                                               << "1.0" << HotkeySelection{"CTRL+A", false, false, false};
+        QTest::newRow("hexadecimal one") << "CTRL+A"
+                                         << "0x1"
+                                         << "$1" << HotkeySelection{"CTRL+A", true, true, true};
+        QTest::newRow("text with '='") << "a=b"
+                                       << "1"
+                                       << "0" << HotkeySelection{"a=b", true, true, false};
     }
 
     void selectShowsTextAndFlags()

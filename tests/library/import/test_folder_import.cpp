@@ -117,16 +117,21 @@ private Q_SLOTS:
         for (const qsizetype every : {qsizetype(1000), qsizetype(2)}) {
             const QString tail = every == 2 ? " (commit every 2)" : "";
             QTest::newRow(qPrintable("empty library, recursive" + tail)) << empty << "Music" << true << every << 1;
-            QTest::newRow(qPrintable("empty library, one folder" + tail)) << empty << "Music/Rock" << false << every << 1;
+            QTest::newRow(qPrintable("empty library, one folder" + tail))
+                << empty << "Music/Rock" << false << every << 1;
             QTest::newRow(qPrintable("existing sets and songs" + tail)) << existing << "Music" << true << every << 1;
             QTest::newRow(qPrintable("imported twice" + tail)) << existing << "Music" << true << every << 2;
             QTest::newRow(qPrintable("two folders feed one set" + tail)) << spellings << "Both" << true << every << 1;
-            QTest::newRow(qPrintable("set files under other spellings" + tail)) << spellings << "Music" << true << every << 1;
+            QTest::newRow(qPrintable("set files under other spellings" + tail))
+                << spellings << "Music" << true << every << 1;
             QTest::newRow(qPrintable("one set from two spellings" + tail)) << spellings << "Case" << true << every << 1;
-            QTest::newRow(qPrintable("a set name that is no file name" + tail)) << existing << "Bad" << true << every << 1;
-            QTest::newRow(qPrintable("a set file that cannot be read" + tail)) << unreadableSet << "Music" << true << every << 1;
+            QTest::newRow(qPrintable("a set name that is no file name" + tail))
+                << existing << "Bad" << true << every << 1;
+            QTest::newRow(qPrintable("a set file that cannot be read" + tail))
+                << unreadableSet << "Music" << true << every << 1;
         }
-        QTest::newRow("a library file that cannot be read") << unreadableLibrary << "Music" << true << qsizetype(1000) << 1;
+        QTest::newRow("a library file that cannot be read")
+            << unreadableLibrary << "Music" << true << qsizetype(1000) << 1;
         QTest::newRow("nothing found") << empty << "Music/Jazz/none" << true << qsizetype(1000) << 1;
     }
 
@@ -163,8 +168,9 @@ private Q_SLOTS:
         QCOMPARE(result.handled, 4);
         QCOMPARE(result.added, 4);
         const QString m = music_ + "/Music/";
-        QCOMPARE(found, (QStringList{m + "Jazz/Take=Five.mp3", m + "loose.mp3", m + "Rock/01 First.mp3",
-                                     m + "Rock/02 Second.mp3"}));
+        QCOMPARE(found,
+                 (QStringList{m + "Jazz/Take=Five.mp3", m + "loose.mp3", m + "Rock/01 First.mp3",
+                              m + "Rock/02 Second.mp3"}));
         QCOMPARE(fileOrMissing(lib.path() + "/setlib.dat"), QByteArray("Rock\r\nJazz\r\nMusic\r\n"));
         QCOMPARE(fileOrMissing(lib.path() + "/Jazz.set"), ("Take-Five=" + m + "Jazz/Take=Five.mp3\r\n").toUtf8());
         QCOMPARE(fileOrMissing(lib.path() + "/Rock.set"),

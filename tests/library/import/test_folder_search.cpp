@@ -61,8 +61,9 @@ private Q_SLOTS:
         QStringList found;
         QVERIFY(import::SearchForFiles(music, "*.*", true, found));
         const QString m = music + "/";
-        QCOMPARE(found, (QStringList{m + "a.mp3", m + "broken.mp3", m + "jazz/j1.mp3", m + "jazz/Live/j3.mp3",
-                                     m + "Rock/R1.mp3", m + "Rock/r2.mp3", m + "x.mp3/inside.mp3", m + "z.mp3"}));
+        QCOMPARE(found,
+                 (QStringList{m + "a.mp3", m + "broken.mp3", m + "jazz/j1.mp3", m + "jazz/Live/j3.mp3",
+                              m + "Rock/R1.mp3", m + "Rock/r2.mp3", m + "x.mp3/inside.mp3", m + "z.mp3"}));
     }
 
     void linkLoopsEndAndAFolderIsSearchedOnce()
@@ -70,7 +71,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString music = dir.path() + "/Music";
         touch(music, "A/a.mp3");
-        QVERIFY(QFile::link(music, music + "/A/back"));  // A/back -> Music
+        QVERIFY(QFile::link(music, music + "/A/back"));    // A/back -> Music
         QVERIFY(QFile::link(music + "/A", music + "/B"));  // B -> A
 
         QStringList found;

@@ -138,7 +138,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     if (argc == 5 && qstrcmp(argv[1], kChildSwitch) == 0)
-        return runChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[4]));
+        return runChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                        QString::fromLocal8Bit(argv[4]));
     TestImportFaults test;
     return QTest::qExec(&test, argc, argv);
 }

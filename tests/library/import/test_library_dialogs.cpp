@@ -103,10 +103,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("empty") << "" << "A set name cannot be empty.";
-        QTest::newRow("slash") << "AC/DC" << "A set name cannot contain \"/\".";
-        QTest::newRow("dot") << "." << "A set name cannot be \".\" or \"..\".";
-        QTest::newRow("dot dot") << ".." << "A set name cannot be \".\" or \"..\".";
+        QTest::newRow("empty") << ""
+                               << "A set name cannot be empty.";
+        QTest::newRow("slash") << "AC/DC"
+                               << "A set name cannot contain \"/\".";
+        QTest::newRow("dot") << "."
+                             << "A set name cannot be \".\" or \"..\".";
+        QTest::newRow("dot dot") << ".."
+                                 << "A set name cannot be \".\" or \"..\".";
     }
 
     void namesThatCannotBeFileNamesAreRefused()

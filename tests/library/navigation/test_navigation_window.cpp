@@ -67,12 +67,13 @@ private Q_SLOTS:
     void init()
     {
         QVERIFY(m_dir.isValid());
-        Put(QStringLiteral("setlib.dat"), {QStringLiteral("Rock"), QStringLiteral("Dup"), QStringLiteral("One"),
-                                           QStringLiteral("Empty"), QStringLiteral("Case")});
-        Put(QStringLiteral("Rock.set"), {QStringLiteral("A=/m/a.mp3"), QStringLiteral("B=/m/b.mp3"),
-                                         QStringLiteral("D=/m/d.mp3")});
-        Put(QStringLiteral("Dup.set"), {QStringLiteral("A=/d/a1.mp3"), QStringLiteral("B=/d/b.mp3"),
-                                        QStringLiteral("A=/d/a2.mp3")});
+        Put(QStringLiteral("setlib.dat"),
+            {QStringLiteral("Rock"), QStringLiteral("Dup"), QStringLiteral("One"), QStringLiteral("Empty"),
+             QStringLiteral("Case")});
+        Put(QStringLiteral("Rock.set"),
+            {QStringLiteral("A=/m/a.mp3"), QStringLiteral("B=/m/b.mp3"), QStringLiteral("D=/m/d.mp3")});
+        Put(QStringLiteral("Dup.set"),
+            {QStringLiteral("A=/d/a1.mp3"), QStringLiteral("B=/d/b.mp3"), QStringLiteral("A=/d/a2.mp3")});
         Put(QStringLiteral("One.set"), {QStringLiteral("Solo=/o/solo.mp3")});
         Put(QStringLiteral("Case.set"), {QStringLiteral("B=/c/B.mp3")});
         m_answers = std::make_unique<Shell::ScriptedAnswers>();

@@ -6,10 +6,7 @@
 
 #include <sys/stat.h>
 
-LibraryFixture::LibraryFixture()
-{
-    store.setLibraryFolder(dir_.path());
-}
+LibraryFixture::LibraryFixture() { store.setLibraryFolder(dir_.path()); }
 
 void LibraryFixture::put(const QString &name, const QByteArray &bytes) const
 {
@@ -24,19 +21,16 @@ QByteArray LibraryFixture::contents(const QString &name) const
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-bool LibraryFixture::exists(const QString &name) const
-{
-    return QFileInfo::exists(path(name));
-}
+bool LibraryFixture::exists(const QString &name) const { return QFileInfo::exists(path(name)); }
 
 quint64 LibraryFixture::inode(const QString &name) const
 {
-    struct stat info {};
+    struct stat info { };
     return ::stat(QFile::encodeName(path(name)).constData(), &info) == 0 ? info.st_ino : 0;
 }
 
 QStringList LibraryFixture::entries() const
 {
-    return QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                       QDir::Name);
+    return QDir(dir_.path())
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }

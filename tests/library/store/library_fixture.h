@@ -20,7 +20,7 @@ public:
     QByteArray contents(const QString &name) const;  // "<missing>" when there is no such file
     bool exists(const QString &name) const;
     quint64 inode(const QString &name) const;  // changes when a file is replaced, not when it is left alone
-    QStringList entries() const;                 // everything in the folder, hidden files included
+    QStringList entries() const;               // everything in the folder, hidden files included
 
     LibraryStore store;
     Shell::ScriptedAnswers answers;

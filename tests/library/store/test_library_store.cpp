@@ -38,7 +38,7 @@ bool FinishesSoon(Work work, const QStringList &fifos)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 class TestLibraryStore : public QObject {
     Q_OBJECT
@@ -62,11 +62,12 @@ private Q_SLOTS:
         QCOMPARE(f.store.currentSetFileName(), QString("Rock.set"));
 
         QVERIFY(f.store.AddSong("/music/Best.Of.mp3", "Rock"));
-        QCOMPARE(f.store.focusedSong(), 0);  // the new line of a set that was empty
+        QCOMPARE(f.store.focusedSong(), 0);                 // the new line of a set that was empty
         QVERIFY(f.store.AddSong("/music/README", "rock"));  // set names ignore case
         QVERIFY(f.store.AddSong("/music/README", "Rock"));  // no duplicate check
-        QCOMPARE(f.contents("Rock.set"), QByteArray("Best.Of=/music/Best.Of.mp3\r\nREADME=/music/README\r\n"
-                                                    "README=/music/README\r\n"));
+        QCOMPARE(f.contents("Rock.set"),
+                 QByteArray("Best.Of=/music/Best.Of.mp3\r\nREADME=/music/README\r\n"
+                            "README=/music/README\r\n"));
         QCOMPARE(f.answers.texts().size(), 2);
     }
 
@@ -209,11 +210,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("empty") << "" << "cannot be empty";
-        QTest::newRow("dot") << "." << "cannot be \".\" or \"..\"";
-        QTest::newRow("dot dot") << ".." << "cannot be \".\" or \"..\"";
-        QTest::newRow("slash") << "../outside" << "cannot contain \"/\"";
-        QTest::newRow("line break") << "a\r\nb" << "line breaks";
+        QTest::newRow("empty") << ""
+                               << "cannot be empty";
+        QTest::newRow("dot") << "."
+                             << "cannot be \".\" or \"..\"";
+        QTest::newRow("dot dot") << ".."
+                                 << "cannot be \".\" or \"..\"";
+        QTest::newRow("slash") << "../outside"
+                               << "cannot contain \"/\"";
+        QTest::newRow("line break") << "a\r\nb"
+                                    << "line breaks";
     }
 
     void refusedSetNames()
@@ -275,9 +281,10 @@ private Q_SLOTS:
         f.put("A.set", "a=/a\r\n");
         f.put("B.set", "b=/b\r\n");
         QVERIFY(!f.store.RenameSet("A", "B"));
-        QCOMPARE(f.answers.texts(), QStringList{"Couldn't rename file: " + f.path("A.set") + kBreak
-                                                + "Please rename the set to the old name so the database keeps "
-                                                  "consistent."});
+        QCOMPARE(f.answers.texts(),
+                 QStringList{"Couldn't rename file: " + f.path("A.set") + kBreak +
+                             "Please rename the set to the old name so the database keeps "
+                             "consistent."});
         QCOMPARE(f.contents("setlib.dat"), QByteArray("B\r\nB\r\n"));
         QCOMPARE(f.contents("A.set"), QByteArray("a=/a\r\n"));
         QCOMPARE(f.contents("B.set"), QByteArray("b=/b\r\n"));

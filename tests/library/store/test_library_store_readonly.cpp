@@ -43,7 +43,7 @@ int runChild(const QString &scenario, const QString &folder)
     return ok ? 0 : 3;
 }
 
-} // namespace
+}  // namespace
 
 class TestLibraryStoreReadOnly : public QObject {
     Q_OBJECT
@@ -54,11 +54,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("scenario");
         QTest::addColumn<QString>("failingFile");
         QTest::addColumn<QString>("unsaved");
-        QTest::newRow("add a song") << "AddSong" << "A.set" << "unsaved: 0 1";
-        QTest::newRow("move a song") << "MoveSongDown" << "A.set" << "unsaved: 0 1";
-        QTest::newRow("add a set") << "AddSet" << "setlib.dat" << "unsaved: 1 0";
-        QTest::newRow("remove a set") << "RemoveSet" << "setlib.dat" << "unsaved: 1 0";
-        QTest::newRow("rename a set") << "RenameSet" << "setlib.dat" << "unsaved: 1 0";
+        QTest::newRow("add a song") << "AddSong"
+                                    << "A.set"
+                                    << "unsaved: 0 1";
+        QTest::newRow("move a song") << "MoveSongDown"
+                                     << "A.set"
+                                     << "unsaved: 0 1";
+        QTest::newRow("add a set") << "AddSet"
+                                   << "setlib.dat"
+                                   << "unsaved: 1 0";
+        QTest::newRow("remove a set") << "RemoveSet"
+                                      << "setlib.dat"
+                                      << "unsaved: 1 0";
+        QTest::newRow("rename a set") << "RenameSet"
+                                      << "setlib.dat"
+                                      << "unsaved: 1 0";
     }
 
     void writesIntoAReadOnlyFolder()

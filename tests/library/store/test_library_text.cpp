@@ -46,7 +46,9 @@ private Q_SLOTS:
         // A UTF-8 sequence cut short at the end of the file is not UTF-8.
         QCOMPARE(SplitLibraryText("ok\r\n\xC3"), (QStringList{"ok", u"Ã"_qs}));
         // A byte-order mark that is not at the start is text.
-        QCOMPARE(SplitLibraryText("a\r\n\xEF\xBB\xBF" "b"), (QStringList{"a", QString(QChar(0xFEFF)) + "b"}));
+        QCOMPARE(SplitLibraryText("a\r\n\xEF\xBB\xBF"
+                                  "b"),
+                 (QStringList{"a", QString(QChar(0xFEFF)) + "b"}));
     }
 
     void wholeFileDecodingAgreesWithLineDecoding_data()
@@ -133,15 +135,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("title");
-        QTest::newRow("extension") << "/music/Intro.mp3" << "Intro";
-        QTest::newRow("dots in the name") << "/music/Best.Of.mp3" << "Best.Of";
-        QTest::newRow("no extension") << "/music/README" << "README";
-        QTest::newRow("dot in the folder only") << "/music.d/song" << "song";
-        QTest::newRow("hidden file") << "/music/.hidden" << ".hidden";
+        QTest::newRow("extension") << "/music/Intro.mp3"
+                                   << "Intro";
+        QTest::newRow("dots in the name") << "/music/Best.Of.mp3"
+                                          << "Best.Of";
+        QTest::newRow("no extension") << "/music/README"
+                                      << "README";
+        QTest::newRow("dot in the folder only") << "/music.d/song"
+                                                << "song";
+        QTest::newRow("hidden file") << "/music/.hidden"
+                                     << ".hidden";
         QTest::newRow("bare file name") << "Songs here [You can safely delete this item].mp3"
                                         << "Songs here [You can safely delete this item]";
-        QTest::newRow("equals sign") << "/music/a=b.mp3" << "a-b";
-        QTest::newRow("folder") << "/music/" << "";
+        QTest::newRow("equals sign") << "/music/a=b.mp3"
+                                     << "a-b";
+        QTest::newRow("folder") << "/music/"
+                                << "";
     }
 
     void titleFromFilePath()

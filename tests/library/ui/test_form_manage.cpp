@@ -60,10 +60,7 @@ void SelectRows(QListWidget *list, const QList<int> &rows)
         list->item(row)->setSelected(true);
 }
 
-void Click(QAbstractButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton);
-}
+void Click(QAbstractButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
 
 void DoubleClick(QListWidget *list, int row)
 {
@@ -143,7 +140,7 @@ private Q_SLOTS:
     void showingOpensTheLibraryFolderAndReloadsTheLibrary()
     {
         QVERIFY(!(form_manage->windowFlags() & Qt::WindowCloseButtonHint));  // closed by its buttons only
-        Library().OpenSet("Jazz");  // whatever was loaded before
+        Library().OpenSet("Jazz");                                           // whatever was loaded before
         ShowManager();
         // Shown, the window has what it leaves out while hidden: the buttons' icons, the title's large face.
         QVERIFY(!form_manage->speedbutton_addset->icon().isNull());
@@ -400,9 +397,10 @@ private Q_SLOTS:
         Click(form_manage->speedbutton_mp3tag);
         hand.stop();
 
-        QCOMPARE(m_answers->texts(), QStringList{"An error occurred while trying to access the MP3 tag of the file "
-                                                 + broken + ".\rThe MP3 tag in the file may be corrupted or the file "
-                                                            "doesn't exist."});
+        QCOMPARE(m_answers->texts(),
+                 QStringList{"An error occurred while trying to access the MP3 tag of the file " + broken +
+                             ".\rThe MP3 tag in the file may be corrupted or the file "
+                             "doesn't exist."});
         QCOMPARE(m_answers->requests().first().kind, Shell::Kind::Error);
         QCOMPARE(editors, 1);  // the song after the failed one was still offered
         const QByteArray tagged = fileOrMissing(good);

@@ -134,10 +134,12 @@ private Q_SLOTS:
             QVERIFY(QFile::setPermissions(lib, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
             child.start(self, {kChildSwitch, lib});
         } else {
-            child.start("unshare", {"-rm", "sh", "-c",
-                                    "mount --bind \"$1\" \"$1\" && mount -o remount,ro,bind \"$1\" \"$1\" && "
-                                    "exec \"$2\" " + QString(kChildSwitch) + " \"$1\"",
-                                    "sh", lib, self});
+            child.start("unshare",
+                        {"-rm", "sh", "-c",
+                         "mount --bind \"$1\" \"$1\" && mount -o remount,ro,bind \"$1\" \"$1\" && "
+                         "exec \"$2\" " +
+                             QString(kChildSwitch) + " \"$1\"",
+                         "sh", lib, self});
         }
         const bool finished = child.waitForFinished(120000);
         QFile::setPermissions(lib, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -163,8 +165,8 @@ private Q_SLOTS:
         QVERIFY2(steps.at(5).contains(lib + "setlib.dat") && steps.at(5).contains("sets: Jazz\n"), qPrintable(output));
         QCOMPARE(steps.at(6).count("told:"), 1);
         QVERIFY2(steps.at(6).contains(lib + "Jazz.set"), qPrintable(output));
-        QVERIFY2(steps.at(6).contains("songs: Take Five=/jazz/five.mp3|a=" + dir.filePath("music/a.mp3") + "|b="
-                                      + dir.filePath("music/b.mp3") + "\n"),
+        QVERIFY2(steps.at(6).contains("songs: Take Five=/jazz/five.mp3|a=" + dir.filePath("music/a.mp3") +
+                                      "|b=" + dir.filePath("music/b.mp3") + "\n"),
                  qPrintable(output));
 
         QCOMPARE(Contents(lib + "setlib.dat"), library);

@@ -115,9 +115,9 @@ private Q_SLOTS:
         QVERIFY(m_dir.isValid());
         Put(QStringLiteral("setlib.dat"), {QStringLiteral("Rock"), QStringLiteral("Jazz & Blues")});
         Put(QStringLiteral("Rock.set"), {});
-        Put(QStringLiteral("Jazz & Blues.set"), {QStringLiteral("Intro=/j/intro.mp3"),
-                                                 QStringLiteral("Take Five=/j/five.mp3"),
-                                                 QStringLiteral("So What=/j/what.mp3")});
+        Put(QStringLiteral("Jazz & Blues.set"),
+            {QStringLiteral("Intro=/j/intro.mp3"), QStringLiteral("Take Five=/j/five.mp3"),
+             QStringLiteral("So What=/j/what.mp3")});
         m_answers = std::make_unique<Shell::ScriptedAnswers>();
         m_form = std::make_unique<Tform_main>();
         m_form->settings.Options.libraryfolder = m_dir.path();
@@ -130,7 +130,7 @@ private Q_SLOTS:
         m_answers.reset();
         for (const QString &name : QDir(m_dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
             QDir(Path(name)).exists() && name.endsWith(QLatin1String(".set")) ? QDir(Path(name)).removeRecursively()
-                                                                             : QFile::remove(Path(name));
+                                                                              : QFile::remove(Path(name));
     }
 
     // ---- Building ------------------------------------------------------------------------------------
@@ -171,8 +171,9 @@ private Q_SLOTS:
 
     void oddLinesShowAsTheyRead()
     {
-        Put(QStringLiteral("Rock.set"), {QStringLiteral("/music/no title.mp3"), QStringLiteral("A=B=C"),
-                                         QStringLiteral("Dup=/first.mp3"), QStringLiteral("Dup=/second.mp3")});
+        Put(QStringLiteral("Rock.set"),
+            {QStringLiteral("/music/no title.mp3"), QStringLiteral("A=B=C"), QStringLiteral("Dup=/first.mp3"),
+             QStringLiteral("Dup=/second.mp3")});
         Build();
         QCOMPARE(SongNode(0, 0)->text(0), QString());
         QCOMPARE(SongNode(0, 1)->text(0), QStringLiteral("A"));
@@ -202,7 +203,7 @@ private Q_SLOTS:
     void unreadableLibraryFilesAreReported()
     {
         const QString expected = QStringLiteral("Couldn't open file: ") + Path(QStringLiteral("setlib.dat")) +
-                                 QChar(u'\r') + QStringLiteral("OR one of the *.set files.");
+            QChar(u'\r') + QStringLiteral("OR one of the *.set files.");
         // No library file: a first start, an empty library and no message.
         QFile::remove(Path(QStringLiteral("setlib.dat")));
         Build();
@@ -300,7 +301,8 @@ private Q_SLOTS:
         PopupOn(SongNode(1, 0));
         m_form->pop_tv_removesongClick();
         QVERIFY(m_answers->texts().isEmpty());
-        QCOMPARE(Contents(QStringLiteral("Jazz & Blues.set")), QByteArray("Take Five=/j/five.mp3\r\nSo What=/j/what.mp3\r\n"));
+        QCOMPARE(Contents(QStringLiteral("Jazz & Blues.set")),
+                 QByteArray("Take Five=/j/five.mp3\r\nSo What=/j/what.mp3\r\n"));
         QCOMPARE(SetNode(1)->childCount(), 2);
         QCOMPARE(SetEntry(1)->menu()->actions().size(), 2);
 
@@ -317,7 +319,8 @@ private Q_SLOTS:
         m_form->label_setname->setText(QStringLiteral("Jazz & Blues"));
         PopupOn(SetNode(1));
         m_form->pop_tv_removesetClick();
-        QCOMPARE(m_answers->texts(), QStringList{QStringLiteral("Can't remove set while a song in this set is opened!")});
+        QCOMPARE(m_answers->texts(),
+                 QStringList{QStringLiteral("Can't remove set while a song in this set is opened!")});
 
         m_answers->clear();
         m_form->label_setname->setText(QStringLiteral("Rock"));
@@ -396,16 +399,16 @@ private Q_SLOTS:
     {
         // Two albums' "01" in one set: the command works on the node the user pointed at, not the first of
         // the title.
-        Put(QStringLiteral("Rock.set"), {QStringLiteral("01=/a/one.mp3"), QStringLiteral("02=/a/two.mp3"),
-                                        QStringLiteral("01=/b/one.mp3")});
+        Put(QStringLiteral("Rock.set"),
+            {QStringLiteral("01=/a/one.mp3"), QStringLiteral("02=/a/two.mp3"), QStringLiteral("01=/b/one.mp3")});
         Build();
         SetNode(0)->setExpanded(true);
         QVERIFY(m_form->treeview_songlibraryEdited(SongNode(0, 2), QStringLiteral("01 (live)")));
         QCOMPARE(Contents(QStringLiteral("Rock.set")),
                  QByteArray("01=/a/one.mp3\r\n02=/a/two.mp3\r\n01 (live)=/b/one.mp3\r\n"));
 
-        Put(QStringLiteral("Rock.set"), {QStringLiteral("01=/a/one.mp3"), QStringLiteral("02=/a/two.mp3"),
-                                        QStringLiteral("01=/b/one.mp3")});
+        Put(QStringLiteral("Rock.set"),
+            {QStringLiteral("01=/a/one.mp3"), QStringLiteral("02=/a/two.mp3"), QStringLiteral("01=/b/one.mp3")});
         Build();
         SetNode(0)->setExpanded(true);
         PopupOn(SongNode(0, 2));
@@ -424,8 +427,9 @@ private Q_SLOTS:
         m_form->pop_tv_renamesetClick();
         PopupOn(SongNode(1, 0));
         m_form->pop_tv_renamesongClick();
-        QCOMPARE(m_answers->texts(), (QStringList{QStringLiteral("Can't rename set while a song in this set is opened!"),
-                                                   QStringLiteral("Can't rename a currently opened song!")}));
+        QCOMPARE(m_answers->texts(),
+                 (QStringList{QStringLiteral("Can't rename set while a song in this set is opened!"),
+                              QStringLiteral("Can't rename a currently opened song!")}));
         QVERIFY(!Tree()->isPersistentEditorOpen(Tree()->currentIndex()));
 
         // Another song: edited in place; accepting the new text renames it in its set file.
@@ -495,8 +499,8 @@ private Q_SLOTS:
         // The editor opens on the song's own file; a song whose file is gone is reported, no editor opens.
         const QString song = Path(QStringLiteral("what.mp3"));
         Put(QStringLiteral("what.mp3"), {QString(200, u'x')});
-        Put(QStringLiteral("Jazz & Blues.set"), {QStringLiteral("Intro=/j/intro.mp3"),
-                                                 QStringLiteral("Take Five=/j/five.mp3"), "So What=" + song});
+        Put(QStringLiteral("Jazz & Blues.set"),
+            {QStringLiteral("Intro=/j/intro.mp3"), QStringLiteral("Take Five=/j/five.mp3"), "So What=" + song});
         QString shownPath;
         const auto closeEditor = [&shownPath] {
             auto *editor = qobject_cast<TMP3TagEditor *>(QApplication::activeModalWidget());
@@ -531,9 +535,9 @@ private Q_SLOTS:
         Build();
         m_form->Views().TreePopupNode = nullptr;
         const LibraryViews &views = m_form->Views();
-        for (QAction *item : {views.pop_tv_playsong, views.pop_tv_addsong, views.pop_tv_renamesong,
-                              views.pop_tv_mp3tageditor, views.pop_tv_removesong, views.pop_tv_newset,
-                              views.pop_tv_renameset, views.pop_tv_removeset})
+        for (QAction *item :
+             {views.pop_tv_playsong, views.pop_tv_addsong, views.pop_tv_renamesong, views.pop_tv_mp3tageditor,
+              views.pop_tv_removesong, views.pop_tv_newset, views.pop_tv_renameset, views.pop_tv_removeset})
             QVERIFY(Tform_main::ClickMenuItem(item));
         QVERIFY(m_answers->texts().isEmpty());
         QCOMPARE(m_answers->requests().size(), 0);
@@ -544,7 +548,8 @@ private Q_SLOTS:
 
     void expandCollapseAndExpandingSelects()
     {
-        Put(QStringLiteral("setlib.dat"), {QStringLiteral("Rock"), QStringLiteral("Jazz & Blues"), QStringLiteral("Pop")});
+        Put(QStringLiteral("setlib.dat"),
+            {QStringLiteral("Rock"), QStringLiteral("Jazz & Blues"), QStringLiteral("Pop")});
         Build();
         SetNode(0)->setExpanded(true);
         QCOMPARE(Tree()->currentItem(), SetNode(0));

@@ -193,10 +193,11 @@ private Q_SLOTS:
             QString name;
             QStringList titles;
         };
-        const QList<Set> sets = {{QStringLiteral("Rock"), {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("A")}},
-                                 {QStringLiteral("Jazz"), {QStringLiteral("A")}},
-                                 {QStringLiteral("Rock"), {QStringLiteral("C")}},
-                                 {QStringLiteral("Empty"), {}}};
+        const QList<Set> sets = {
+            {QStringLiteral("Rock"), {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("A")}},
+            {QStringLiteral("Jazz"), {QStringLiteral("A")}},
+            {QStringLiteral("Rock"), {QStringLiteral("C")}},
+            {QStringLiteral("Empty"), {}}};
         QList<QAction *> setEntries;
         QList<QList<QAction *>> songEntries;
         for (const Set &set : sets) {

@@ -85,7 +85,8 @@ private Q_SLOTS:
         QVERIFY2(ms < 400, qPrintable(QStringLiteral("open took %1 ms").arg(ms)));
         const XA_Message *d = p.last(XA_MSG_NOTIFY_INPUT_DURATION);
         QVERIFY(d);
-        QVERIFY2(std::abs(d->u32(4) - total) <= total / 100, qPrintable(QStringLiteral("%1 s, not %2").arg(d->u32(4)).arg(total)));
+        QVERIFY2(std::abs(d->u32(4) - total) <= total / 100,
+                 qPrintable(QStringLiteral("%1 s, not %2").arg(d->u32(4)).arg(total)));
         const qint64 reported = d->u32(4);
 
         // A seek before the frame index exists lands near its target at once.
@@ -181,7 +182,8 @@ private Q_SLOTS:
         const int plainRate = bitrate(plain);
         const int artRate = bitrate(out.fileName());
         QVERIFY2(plainRate > 0 && plainRate < 160, qPrintable(QString::number(plainRate)));
-        QVERIFY2(std::abs(artRate - plainRate) <= 2, qPrintable(QStringLiteral("%1 vs %2").arg(artRate).arg(plainRate)));
+        QVERIFY2(std::abs(artRate - plainRate) <= 2,
+                 qPrintable(QStringLiteral("%1 vs %2").arg(artRate).arg(plainRate)));
     }
 
     void streamsThatAreNotMpegAudioEndWithinSeconds_data()
@@ -231,14 +233,15 @@ private Q_SLOTS:
         const QByteArray deadUrl = server_.url("/dead.mp3").toUtf8();  // 404
 
         // By suffix, with an entry relative to the playlist and a dead one before the good one.
-        HttpResponse m3u = HttpResponse::ok("#EXTM3U\n#EXTINF:-1,Gone\ndead.mp3\n#EXTINF:-1,Radio\r\n" + radioUrl + "\r\n");
+        HttpResponse m3u =
+            HttpResponse::ok("#EXTM3U\n#EXTINF:-1,Gone\ndead.mp3\n#EXTINF:-1,Radio\r\n" + radioUrl + "\r\n");
         m3u.contentType = "text/plain";
         server_.setRoute("/lists/radio.m3u", m3u);
         server_.setRoute("/lists/dead.mp3", HttpResponse::error(404));
         QTest::newRow("m3u by suffix") << server_.url("/lists/radio.m3u") << true;
         // By media type, entries numbered out of order.
-        HttpResponse pls = HttpResponse::ok("[playlist]\nNumberOfEntries=2\nFile2=" + radioUrl + "\nTitle2=Radio\nFile1=" +
-                                            deadUrl + "\nVersion=2\n");
+        HttpResponse pls = HttpResponse::ok("[playlist]\nNumberOfEntries=2\nFile2=" + radioUrl +
+                                            "\nTitle2=Radio\nFile1=" + deadUrl + "\nVersion=2\n");
         pls.contentType = "audio/x-scpls";
         server_.setRoute("/listen", pls);
         QTest::newRow("pls by type") << server_.url("/listen") << true;
@@ -278,9 +281,8 @@ private Q_SLOTS:
         size_t mark = p.messages.size();
         p.send(XA_MSG_COMMAND_PLAY);
         auto title = [](const char *text) {
-            return [text](const XA_Message &m) {
-                return m.code == XA_MSG_NOTIFY_INPUT_STREAM_TITLE && m.text(4) == text;
-            };
+            return
+                [text](const XA_Message &m) { return m.code == XA_MSG_NOTIFY_INPUT_STREAM_TITLE && m.text(4) == text; };
         };
         const int first = p.waitFor(title("First Song"), 10000, mark);
         QVERIFY(first >= 0);

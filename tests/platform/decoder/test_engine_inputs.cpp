@@ -140,13 +140,15 @@ private Q_SLOTS:
         // Re-opening: the old input closes before the new one opens.
         mark = p.messages.size();
         QVERIFY(p.open(good_));
-        const int closed = p.waitFor([](const XA_Message &m) {
-            return m.code == XA_MSG_NOTIFY_INPUT_STATE && m.u8(4) == XA_INPUT_STATE_CLOSED;
-        }, 5000, mark);
+        const int closed = p.waitFor(
+            [](const XA_Message &m) { return m.code == XA_MSG_NOTIFY_INPUT_STATE && m.u8(4) == XA_INPUT_STATE_CLOSED; },
+            5000, mark);
         QVERIFY(closed >= 0);
-        QVERIFY(p.waitFor([](const XA_Message &m) {
-            return m.code == XA_MSG_NOTIFY_INPUT_STATE && m.u8(4) == XA_INPUT_STATE_OPEN;
-        }, 5000, size_t(closed)) > closed);
+        QVERIFY(p.waitFor(
+                    [](const XA_Message &m) {
+                        return m.code == XA_MSG_NOTIFY_INPUT_STATE && m.u8(4) == XA_INPUT_STATE_OPEN;
+                    },
+                    5000, size_t(closed)) > closed);
         mark = p.messages.size();
         p.send(XA_MSG_COMMAND_INPUT_CLOSE);
         p.send(XA_MSG_COMMAND_INPUT_SEEK, 1, 2);

@@ -133,9 +133,9 @@ private Q_SLOTS:
         const int duration = p.waitCode(XA_MSG_NOTIFY_INPUT_DURATION, 5000, from);
         QVERIFY(info >= 0 && duration >= 0);
         const XA_Message &si = p.messages[size_t(info)];
-        QCOMPARE(int(si.u8(4)), 1);      // MPEG 1
-        QCOMPARE(int(si.u8(5)), 3);      // layer III
-        QCOMPARE(int(si.u16(6)), 128);   // kbit/s
+        QCOMPARE(int(si.u8(4)), 1);     // MPEG 1
+        QCOMPARE(int(si.u8(5)), 3);     // layer III
+        QCOMPARE(int(si.u16(6)), 128);  // kbit/s
         QCOMPARE(int(si.u16(8)), 44100);
         QCOMPARE(int(si.u8(10)), XA_STREAM_MODE_JOINT_STEREO);
         QCOMPARE(p.messages[size_t(duration)].u32(4), 20u);
@@ -180,9 +180,8 @@ private Q_SLOTS:
         EngineDriver p;
         QVERIFY(p.open(bare));
         // The first report may be an estimate; the scan that follows the open reports the exact length.
-        const int d = p.waitFor([](const XA_Message &m) {
-            return m.code == XA_MSG_NOTIFY_INPUT_DURATION && m.u32(4) == 20u;
-        });
+        const int d =
+            p.waitFor([](const XA_Message &m) { return m.code == XA_MSG_NOTIFY_INPUT_DURATION && m.u32(4) == 20u; });
         QVERIFY(d >= 0);
     }
 

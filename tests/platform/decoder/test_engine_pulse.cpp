@@ -24,11 +24,10 @@ class Sink {
 public:
     bool start()
     {
-        parec_.start(QStringLiteral("parec"), {QStringLiteral("-d"), QStringLiteral("test.monitor"),
-                                               QStringLiteral("--raw"), QStringLiteral("--format=s16le"),
-                                               QStringLiteral("--rate=44100"), QStringLiteral("--channels=1"),
-                                               QStringLiteral("--latency-msec=5"),
-                                               QStringLiteral("--process-time-msec=5")});
+        parec_.start(QStringLiteral("parec"),
+                     {QStringLiteral("-d"), QStringLiteral("test.monitor"), QStringLiteral("--raw"),
+                      QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"), QStringLiteral("--channels=1"),
+                      QStringLiteral("--latency-msec=5"), QStringLiteral("--process-time-msec=5")});
         if (!parec_.waitForStarted(5000))
             return false;
         // The monitor delivers once the sink runs at the low latency asked for.
@@ -255,9 +254,11 @@ private Q_SLOTS:
         const int span = sink.loudSpanMs(start, end, 300);
         QVERIFY2(span >= 2950 && span <= 3100, qPrintable(QStringLiteral("%1 ms of sound").arg(span)));
         // The device is given back once it has been idle for a while after the last song.
-        QVERIFY(p.waitFor([](const XA_Message &msg) {
-            return msg.code == XA_MSG_NOTIFY_OUTPUT_STATE && msg.u8(4) == XA_OUTPUT_STATE_CLOSED;
-        }, 5000, from) >= 0);
+        QVERIFY(p.waitFor(
+                    [](const XA_Message &msg) {
+                        return msg.code == XA_MSG_NOTIFY_OUTPUT_STATE && msg.u8(4) == XA_OUTPUT_STATE_CLOSED;
+                    },
+                    5000, from) >= 0);
 
         // A song of another rate straight after one still playing: the first is heard to its end, then the
         // other from its start.

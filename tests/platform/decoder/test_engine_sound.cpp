@@ -123,11 +123,13 @@ private Q_SLOTS:
             eq.left[band] = 127;
             eq.right[band] = 127;
         }
-        const Pcm raised = render(noise_, [&eq](EngineDriver &p) { control_message_send_P(p.player(), XA_MSG_SET_CODEC_EQUALIZER, &eq); });
+        const Pcm raised = render(
+            noise_, [&eq](EngineDriver &p) { control_message_send_P(p.player(), XA_MSG_SET_CODEC_EQUALIZER, &eq); });
         XA_EqualizerInfo cut{};
         for (int band = 0; band < 32; ++band)
             cut.left[band] = band == 1 ? -128 : 0;
-        const Pcm lowered = render(noise_, [&cut](EngineDriver &p) { control_message_send_P(p.player(), XA_MSG_SET_CODEC_EQUALIZER, &cut); });
+        const Pcm lowered = render(
+            noise_, [&cut](EngineDriver &p) { control_message_send_P(p.player(), XA_MSG_SET_CODEC_EQUALIZER, &cut); });
         const Pcm off = render(noise_, [&eq](EngineDriver &p) {
             control_message_send_P(p.player(), XA_MSG_SET_CODEC_EQUALIZER, &eq);
             control_message_send_P(p.player(), XA_MSG_SET_CODEC_EQUALIZER, nullptr);
@@ -139,7 +141,8 @@ private Q_SLOTS:
             const double r = rms(pcm, ch);
             return bandShare(pcm, ch, lo, hi) * r * r;
         };
-        const double inBandGain = energy(raised, 0, 4.2 * width, 5.8 * width) / energy(flat, 0, 4.2 * width, 5.8 * width);
+        const double inBandGain =
+            energy(raised, 0, 4.2 * width, 5.8 * width) / energy(flat, 0, 4.2 * width, 5.8 * width);
         const double lowGain = energy(raised, 0, 0.5 * width, 2.5 * width) / energy(flat, 0, 0.5 * width, 2.5 * width);
         const double highGain = energy(raised, 0, 9 * width, 14 * width) / energy(flat, 0, 9 * width, 14 * width);
         // +12 dB is 16 times the energy; the band edges leak, so ask for most of it.
@@ -148,7 +151,8 @@ private Q_SLOTS:
         QVERIFY2(highGain < 1.3, qPrintable(QString::number(highGain)));
         // The cut reaches only the left channel, and -128 takes about 12 dB off.
         const double leftCut = energy(lowered, 0, 1.2 * width, 1.8 * width) / energy(flat, 0, 1.2 * width, 1.8 * width);
-        const double rightCut = energy(lowered, 1, 1.2 * width, 1.8 * width) / energy(flat, 1, 1.2 * width, 1.8 * width);
+        const double rightCut =
+            energy(lowered, 1, 1.2 * width, 1.8 * width) / energy(flat, 1, 1.2 * width, 1.8 * width);
         QVERIFY2(leftCut < 0.12, qPrintable(QString::number(leftCut)));
         QVERIFY2(qAbs(rightCut - 1.0) < 0.05, qPrintable(QString::number(rightCut)));
         // A null record switches it off: the plain decode again.

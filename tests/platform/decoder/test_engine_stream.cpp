@@ -129,8 +129,8 @@ private Q_SLOTS:
         closed.listen(QHostAddress::LocalHost);
         const quint16 port = closed.serverPort();
         closed.close();
-        QTest::newRow("connection refused") << QStringLiteral("http://127.0.0.1:%1/x.mp3").arg(port)
-                                            << int(XA_ERROR_NETWORK_CONNECT_FAILED);
+        QTest::newRow("connection refused")
+            << QStringLiteral("http://127.0.0.1:%1/x.mp3").arg(port) << int(XA_ERROR_NETWORK_CONNECT_FAILED);
         QTest::newRow("ftp") << QStringLiteral("ftp://127.0.0.1/x.mp3") << int(XA_ERROR_INPUT_NOT_FOUND);
     }
     void refusedOpensAreNacked()

@@ -49,8 +49,8 @@ public:
     void displayLost() override { ++lost; }
     int count(uint16_t wParam) const
     {
-        return int(std::count_if(messages.begin(), messages.end(),
-                                 [&](const Message &m) { return m.wParam == wParam; }));
+        return int(
+            std::count_if(messages.begin(), messages.end(), [&](const Message &m) { return m.wParam == wParam; }));
     }
 };
 
@@ -236,8 +236,8 @@ void TestKeyhookX11::locksDoNotMatter()
 {
     window_.answers[kCtrlAltP] = 0;
     QVERIFY(keyhook::EnableHook() != 0);
-    const std::vector<std::pair<const char *, unsigned>> locks = {
-        {"Caps_Lock", kWitnessLock}, {"Num_Lock", kWitnessMod2}};
+    const std::vector<std::pair<const char *, unsigned>> locks = {{"Caps_Lock", kWitnessLock},
+                                                                  {"Num_Lock", kWitnessMod2}};
     for (const auto &[lockKey, lockBit] : locks) {
         QVERIFY(type(QString::fromLatin1(lockKey)));
         QTRY_VERIFY(witness_.lockState() & lockBit);
@@ -266,8 +266,8 @@ void TestKeyhookX11::otherKeysOfTheHotkeyTexts()
     for (const char *keys : {"Insert", "shift+Insert", "ctrl+Delete", "alt+BackSpace", "shift+alt+BackSpace"})
         QVERIFY(type(QString::fromLatin1(keys)));
     settle();
-    QCOMPARE(window_.messages, (std::vector<Message>{{0x002D, 1}, {0x202D, 1}, {0x402E, 1}, {0x8008, 1},
-                                                     {0xA008, 1}, {kCtrlAltM, 1}}));
+    QCOMPARE(window_.messages,
+             (std::vector<Message>{{0x002D, 1}, {0x202D, 1}, {0x402E, 1}, {0x8008, 1}, {0xA008, 1}, {kCtrlAltM, 1}}));
     QVERIFY(!witness_.gotAnyPress(XK_Insert));
     QVERIFY(!witness_.gotAnyPress(XK_Delete));
     QVERIFY(!witness_.gotAnyPress(XK_BackSpace));

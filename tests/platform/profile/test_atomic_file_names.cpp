@@ -60,10 +60,17 @@ private Q_SLOTS:
         QVERIFY(dir.isValid());
         const QStringList stale{".setlib.dat.1a2b3c4d.tmp", ".Rock.set.0.tmp", ".a.b.set.ffffffff.tmp",
                                 ".devud3.dat.9.tmp"};
-        const QStringList kept{".setlib.dat.1A2B.tmp",       ".setlib.dat.123456789.tmp", "setlib.dat.1a2b.tmp",
-                               ".setlib.dat.1a2g.tmp",       ".setlib.dat.1a2b.tmp~",     "..1a2b.tmp",
-                               ".setlib.dat.1a2b.TMP",       ".setlib.dat..tmp",          ".setlib.dat.1a2b.tmp.set",
-                               "Rock.set",                   ".hidden"};
+        const QStringList kept{".setlib.dat.1A2B.tmp",
+                               ".setlib.dat.123456789.tmp",
+                               "setlib.dat.1a2b.tmp",
+                               ".setlib.dat.1a2g.tmp",
+                               ".setlib.dat.1a2b.tmp~",
+                               "..1a2b.tmp",
+                               ".setlib.dat.1a2b.TMP",
+                               ".setlib.dat..tmp",
+                               ".setlib.dat.1a2b.tmp.set",
+                               "Rock.set",
+                               ".hidden"};
         const QDateTime old = QDateTime::currentDateTime().addSecs(-3600);
         const auto make = [&](const QString &name, const QDateTime &when) {
             QFile file(dir.filePath(name));
@@ -80,11 +87,11 @@ private Q_SLOTS:
         make("sub/.Jazz.set.1.tmp", old);  // another folder: not written, not touched
 
         QCOMPARE(writeFileAtomically(dir.filePath("setlib.dat"), "Rock\r\n"), QString());
-        QStringList expected = kept + QStringList{".young.set.abc.tmp", ".folder.set.abc.tmp", ".link.set.abc.tmp",
-                                                  "setlib.dat", "sub"};
+        QStringList expected =
+            kept + QStringList{".young.set.abc.tmp", ".folder.set.abc.tmp", ".link.set.abc.tmp", "setlib.dat", "sub"};
         expected.sort();
-        QStringList left = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                                      | QDir::NoDotAndDotDot);
+        QStringList left =
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         left.sort();
         QCOMPARE(left, expected);
         QVERIFY(QFile::exists(dir.filePath("sub/.Jazz.set.1.tmp")));

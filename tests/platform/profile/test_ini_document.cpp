@@ -55,11 +55,32 @@ private Q_SLOTS:
         QTest::addColumn<std::optional<int>>("expected");
         const std::optional<int> none;
         const std::pair<const char *, std::optional<int>> rows[] = {
-            {"5000", 5000}, {"007", 7}, {"-12", -12}, {"+12", 12}, {"0x10", 16}, {"0XaF", 175}, {"$10", 16},
-            {"-$10", -16}, {"2147483647", 2147483647}, {"-2147483648", int(-2147483648LL)}, {"2147483648", none},
-            {"$80000000", none}, {"99999999999999999999999", none}, {"", none}, {"yes", none}, {"12abc", none},
-            {"1f", none}, {"0x", none}, {"$", none}, {"-", none}, {"1 2", none}, {"- 5", none}, {" 5", none},
-            {"--5", none}, {"1.5", none}, {"\u0663", none},
+            {"5000", 5000},
+            {"007", 7},
+            {"-12", -12},
+            {"+12", 12},
+            {"0x10", 16},
+            {"0XaF", 175},
+            {"$10", 16},
+            {"-$10", -16},
+            {"2147483647", 2147483647},
+            {"-2147483648", int(-2147483648LL)},
+            {"2147483648", none},
+            {"$80000000", none},
+            {"99999999999999999999999", none},
+            {"", none},
+            {"yes", none},
+            {"12abc", none},
+            {"1f", none},
+            {"0x", none},
+            {"$", none},
+            {"-", none},
+            {"1 2", none},
+            {"- 5", none},
+            {" 5", none},
+            {"--5", none},
+            {"1.5", none},
+            {"\u0663", none},
         };
         for (const auto &[text, expected] : rows)
             QTest::newRow(text) << QString::fromUtf8(text) << expected;
@@ -81,9 +102,10 @@ private Q_SLOTS:
         QCOMPARE(doc.setValue(u"Options", u"FastForwardTime", u"7"), QString());
         QCOMPARE(doc.setValue(u"Screen", u"left", u"3"), QString());
         QCOMPARE(doc.setValue(u"MiniInfo", u"MiniInfoTime", u"3000"), QString());
-        QCOMPARE(doc.toBytes(), QByteArray("; settings\r\n[Options]\r\nRewindTime = 16\r\nUnknown=keep me\r\n"
-                                           "FastForwardTime=7\r\n\r\n; about screen\r\n[Screen]\r\ntop=1\r\nleft=3\r\n"
-                                           "[Other]\r\nx=y\r\n\r\n[MiniInfo]\r\nMiniInfoTime=3000\r\n"));
+        QCOMPARE(doc.toBytes(),
+                 QByteArray("; settings\r\n[Options]\r\nRewindTime = 16\r\nUnknown=keep me\r\n"
+                            "FastForwardTime=7\r\n\r\n; about screen\r\n[Screen]\r\ntop=1\r\nleft=3\r\n"
+                            "[Other]\r\nx=y\r\n\r\n[MiniInfo]\r\nMiniInfoTime=3000\r\n"));
     }
 
     void awkwardValuesRoundTrip_data()

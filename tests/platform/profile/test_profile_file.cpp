@@ -23,7 +23,7 @@ QStringList folderEntries(const QString &folder)
 
 const char *const kHelperVariable = "DAK_PROFILE_WRITE_HELPER";
 
-} // namespace
+}  // namespace
 
 class TestProfileFile : public QObject {
     Q_OBJECT
@@ -149,7 +149,7 @@ private Q_SLOTS:
         QVERIFY(ProfileFile(link).writeString(u"S", u"k", u"2").ok());
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(fileContents(real), QByteArray("[S]\nk=2\n"));
-        struct stat info {};
+        struct stat info { };
         QCOMPARE(::stat(QFile::encodeName(real).constData(), &info), 0);
         QCOMPARE(info.st_mode & 07777, 0640u);
     }
@@ -159,7 +159,8 @@ int main(int argc, char **argv)
 {
     // Helper mode for readOnlyFolderLeavesTheOldFile: write one key, print the outcome, exit 3 on failure.
     if (const QByteArray path = qgetenv(kHelperVariable); !path.isEmpty()) {
-        const ProfileStatus status = ProfileFile(QString::fromLocal8Bit(path)).writeString(u"Options", u"RewindTime", u"1");
+        const ProfileStatus status =
+            ProfileFile(QString::fromLocal8Bit(path)).writeString(u"Options", u"RewindTime", u"1");
         std::fputs(status.error.toLocal8Bit().constData(), stdout);
         return status.ok() ? 0 : 3;
     }

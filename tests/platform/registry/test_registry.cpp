@@ -80,13 +80,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("exec");
-        QTest::newRow("open, %1 without quotes") << "\"/opt/dak/dak-mp3\" %1" << "/opt/dak/dak-mp3 %f";
-        QTest::newRow("play, %L in quotes") << "\"/opt/dak/dak-mp3\" \"%L\"" << "/opt/dak/dak-mp3 %f";
-        QTest::newRow("blank in the path") << "\"/opt/dak mp3/dak-mp3\" %1" << "\"/opt/dak mp3/dak-mp3\" %f";
-        QTest::newRow("percent sign") << "\"/opt/100%/dak-mp3\" %1" << "/opt/100%%/dak-mp3 %f";
-        QTest::newRow("shell characters") << "\"/opt/it's $HOME/`x`\" %1" << "\"/opt/it's \\$HOME/\\`x\\`\" %f";
-        QTest::newRow("backslash and quote") << "\"/opt/a\\b/dak\" %1" << "\"/opt/a\\\\b/dak\" %f";
-        QTest::newRow("other arguments stay") << "/bin/dak --play %1 -q" << "/bin/dak --play %f -q";
+        QTest::newRow("open, %1 without quotes") << "\"/opt/dak/dak-mp3\" %1"
+                                                 << "/opt/dak/dak-mp3 %f";
+        QTest::newRow("play, %L in quotes") << "\"/opt/dak/dak-mp3\" \"%L\""
+                                            << "/opt/dak/dak-mp3 %f";
+        QTest::newRow("blank in the path") << "\"/opt/dak mp3/dak-mp3\" %1"
+                                           << "\"/opt/dak mp3/dak-mp3\" %f";
+        QTest::newRow("percent sign") << "\"/opt/100%/dak-mp3\" %1"
+                                      << "/opt/100%%/dak-mp3 %f";
+        QTest::newRow("shell characters") << "\"/opt/it's $HOME/`x`\" %1"
+                                          << "\"/opt/it's \\$HOME/\\`x\\`\" %f";
+        QTest::newRow("backslash and quote") << "\"/opt/a\\b/dak\" %1"
+                                             << "\"/opt/a\\\\b/dak\" %f";
+        QTest::newRow("other arguments stay") << "/bin/dak --play %1 -q"
+                                              << "/bin/dak --play %f -q";
     }
     void execFromShellCommandLines()
     {
@@ -98,7 +105,8 @@ private Q_SLOTS:
     void stringValuesEscapeBothWays()
     {
         // A literal backslash inside a quoted Exec argument takes four in the file.
-        QCOMPARE(EscapeValue(ExecFromCommandLine(QStringLiteral("\"/a\\b\" %1"))), QStringLiteral("\"/a\\\\\\\\b\" %f"));
+        QCOMPARE(EscapeValue(ExecFromCommandLine(QStringLiteral("\"/a\\b\" %1"))),
+                 QStringLiteral("\"/a\\\\\\\\b\" %f"));
         QCOMPARE(EscapeValue(QStringLiteral(" lead")), QStringLiteral("\\slead"));
         for (const QString &text : {QStringLiteral(" lead and trail "), QStringLiteral("a\\b\\\\c"),
                                     QStringLiteral("x\ny\tz\r"), QStringLiteral("\\s is not a blank")})

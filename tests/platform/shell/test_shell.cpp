@@ -21,10 +21,10 @@ QStringList buttonTexts(QMessageBox *box)
     QStringList texts;
     const QList<QAbstractButton *> buttons = box->buttons();
     for (QAbstractButton *b : buttons)
-        texts.append(box->standardButton(b) == QMessageBox::Ok    ? "Ok"
-                     : box->standardButton(b) == QMessageBox::Yes ? "Yes"
-                     : box->standardButton(b) == QMessageBox::No  ? "No"
-                                                                  : b->text());
+        texts.append(box->standardButton(b) == QMessageBox::Ok        ? "Ok"
+                         : box->standardButton(b) == QMessageBox::Yes ? "Yes"
+                         : box->standardButton(b) == QMessageBox::No  ? "No"
+                                                                      : b->text());
     texts.sort();
     return texts;
 }
@@ -76,8 +76,9 @@ private Q_SLOTS:
         QCOMPARE(Shell::inputBox(QStringLiteral("T"), QStringLiteral("P2"), QStringLiteral("keep me")),
                  QStringLiteral("keep me"));
 
-        QCOMPARE(answers.texts(), QStringList({"Couldn't open file: \r/tmp/x.mp3", "Remove?", "Enter the new name: ",
-                                               "P", "Again?", "P2"}));
+        QCOMPARE(
+            answers.texts(),
+            QStringList({"Couldn't open file: \r/tmp/x.mp3", "Remove?", "Enter the new name: ", "P", "Again?", "P2"}));
         const QList<Shell::Request> &r = answers.requests();
         QCOMPARE(r[0].kind, Shell::Kind::Error);
         QCOMPARE(r[1].kind, Shell::Kind::Confirm);

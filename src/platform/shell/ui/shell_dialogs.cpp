@@ -110,9 +110,6 @@ Answer showDialog(const Request &request)
 
 }  // namespace
 
-void useQtDialogs()
-{
-    setPresenter(showDialog);
-}
+void useQtDialogs() { setPresenter(showDialog); }
 
 }  // namespace Shell
