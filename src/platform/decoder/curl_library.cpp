@@ -41,6 +41,7 @@ Loaded load()
         !resolve(library, "curl_easy_setopt", api.easy_setopt, error) ||
         !resolve(library, "curl_easy_perform", api.easy_perform, error) ||
         !resolve(library, "curl_easy_cleanup", api.easy_cleanup, error) ||
+        !resolve(library, "curl_easy_reset", api.easy_reset, error) ||
         !resolve(library, "curl_easy_strerror", api.easy_strerror, error) ||
         !resolve(library, "curl_slist_append", api.slist_append, error) ||
         !resolve(library, "curl_slist_free_all", api.slist_free_all, error))

@@ -15,6 +15,7 @@ struct CurlApi {
     CURLcode (*easy_setopt)(CURL *, CURLoption, ...);
     CURLcode (*easy_perform)(CURL *);
     void (*easy_cleanup)(CURL *);
+    void (*easy_reset)(CURL *);
     const char *(*easy_strerror)(CURLcode);
     curl_slist *(*slist_append)(curl_slist *, const char *);
     void (*slist_free_all)(curl_slist *);

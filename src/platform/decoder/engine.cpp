@@ -675,11 +675,18 @@ void Engine::pump_stream()
     }
     if (ready_)
         return;
+    // The reading stopped at its limit: more may have arrived than was read, and a transfer that has ended
+    // has not necessarily been read to its end (a song with a large tag from a fast server).
+    const bool unread = taken >= kStreamStartLimit;
     const HttpStream::State state = stream_->state();
     // A stream whose first seconds (or first megabyte) hold no MPEG audio frame will not start to hold one.
     if (refused.empty() && !stream_is_playlist_ && stream_data_since_ms_ >= 0 &&
         (now_ms() - stream_data_since_ms_ >= kNotMpegAfterMs || stream_fed_ >= kNotMpegAfterBytes))
         refused = "data without MPEG audio frames";
+    if (refused.empty() && unread) {
+        queue_->wake();  // read on at once, the commands that came meanwhile answered first
+        return;
+    }
     if (stream_is_playlist_ && refused.empty() && state == HttpStream::State::Finished) {
         const std::string base = url_;
         stop_stream();

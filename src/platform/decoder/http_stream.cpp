@@ -3,12 +3,12 @@
 #include "xaudio.h"
 
 #include "curl_library.h"
+#include "transfer_threads.h"
 
 #include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstring>
-#include <thread>
 
 namespace xa_engine {
 
@@ -74,14 +74,14 @@ std::shared_ptr<HttpStream> HttpStream::start(const std::string &url, const Http
     std::shared_ptr<HttpStream> stream(new HttpStream);
     stream->wake_ = std::move(wake);
     stream->options_ = options;
-    // The thread holds its own reference, so a cancelled transfer finishes safely after the engine let go.
-    std::thread([stream, url, options] { stream->run(url, options); }).detach();
+    // The transfer holds its own reference, so a cancelled transfer finishes safely after the engine let go.
+    run_transfer([stream, url, options](CURL *curl) { stream->run(curl, url, options); });
     return stream;
 }
 
 HttpStream::~HttpStream() = default;
 
-void HttpStream::run(std::string url, HttpOptions options)
+void HttpStream::run(CURL *curl, const std::string &url, const HttpOptions &options)
 {
     std::string load_error;
     const CurlApi *api = curl_api(&load_error);
@@ -89,7 +89,6 @@ void HttpStream::run(std::string url, HttpOptions options)
         finish(State::Failed, XA_FAILURE, "cannot start a network transfer: " + load_error);
         return;
     }
-    CURL *curl = api->easy_init();
     if (!curl) {
         finish(State::Failed, XA_ERROR_OUT_OF_MEMORY, "cannot start a network transfer");
         return;
@@ -122,19 +121,20 @@ void HttpStream::run(std::string url, HttpOptions options)
     api->easy_setopt(curl, CURLOPT_XFERINFODATA, this);
 
     const CURLcode rc = api->easy_perform(curl);
+    std::string text = error_buffer[0] ? error_buffer : api->easy_strerror(rc);
+    // The handle serves the thread's next transfer: it must not keep pointers into this one.
+    api->easy_reset(curl);
+    api->slist_free_all(headers);
+    api->slist_free_all(aliases);
     if (rc == CURLE_OK) {
         finish(State::Finished, XA_SUCCESS, {});
     } else if (!cancelled_) {
-        std::string text = error_buffer[0] ? error_buffer : api->easy_strerror(rc);
         if (rc == CURLE_ABORTED_BY_CALLBACK)
             text = "the server stopped sending";
         finish(State::Failed, error_for(rc), text);
     } else {
         finish(State::Failed, XA_FAILURE, "cancelled");
     }
-    api->slist_free_all(headers);
-    api->slist_free_all(aliases);
-    api->easy_cleanup(curl);
 }
 
 void HttpStream::finish(State state, int error, std::string text)

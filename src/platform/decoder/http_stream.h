@@ -1,9 +1,11 @@
 #pragma once
-// An http/https download on its own thread, for playing while downloading. Follows redirects, accepts servers
+// An http/https download on a transfer thread (transfer_threads.h), for playing while downloading. Follows redirects, accepts servers
 // that answer "ICY 200 OK", asks for ICY metadata and strips it, so that only audio bytes reach the reader.
 // The stall timer starts when the connection is made: the connect timeout covers the time before.
 // The engine thread reads what has arrived without ever waiting on the network; cancel() returns at once and
 // the transfer thread cleans up after itself.
+
+#include <curl/curl.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -51,7 +53,7 @@ public:
 
 private:
     HttpStream() = default;
-    void run(std::string url, HttpOptions options);
+    void run(CURL *curl, const std::string &url, const HttpOptions &options);
     size_t on_data(const char *data, size_t size);
     void on_header(const char *line, size_t size);
     void on_connected();

@@ -403,6 +403,9 @@ int MpegDecoder::open_feed(int quality)
     file_bytes_ = 0;
     if (!new_handle(quality < 0 || quality > 2 ? 0 : quality))
         return XA_ERROR_OUT_OF_MEMORY;
+    // A stream's ID3v2 tag is stepped over, not parsed: nothing is taken from it (a station's titles come as
+    // ICY metadata), and parsing first reserves the whole size the tag claims, up to 256 MB from ten bytes.
+    mpg123_param(mh_, MPG123_ADD_FLAGS, MPG123_SKIP_ID3V2, 0.0);
     if (mpg123_open_feed(mh_) != MPG123_OK)
         return XA_ERROR_DECODER;
     return XA_SUCCESS;

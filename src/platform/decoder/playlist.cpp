@@ -60,6 +60,12 @@ bool starts_nocase(std::string_view text, std::string_view prefix)
     return true;
 }
 
+// A line holding control characters is binary data, not a location.
+bool has_control_characters(const std::string &s)
+{
+    return std::any_of(s.begin(), s.end(), [](unsigned char c) { return (c < 0x20 && c != '\t') || c == 0x7F; });
+}
+
 std::string trim(std::string s)
 {
     while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
@@ -141,14 +147,14 @@ std::vector<std::string> playlist_entries(const std::string &text, const std::st
             if (number.empty() || *end != '\0')
                 continue;
             const std::string value = trim(l.substr(eq + 1));
-            if (!value.empty())
+            if (!value.empty() && !has_control_characters(value))
                 files.emplace(n, value);
         }
         for (const auto &[n, value] : files)
             entries.push_back(resolve(value, base));
     } else {
         for (const std::string &l : lines)
-            if (!l.empty() && l.front() != '#')
+            if (!l.empty() && l.front() != '#' && !has_control_characters(l))
                 entries.push_back(resolve(l, base));
     }
     // A playlist from the network names only network locations: a server has no business opening local files.

@@ -245,8 +245,9 @@ private Q_SLOTS:
         pls.contentType = "audio/x-scpls";
         server_.setRoute("/listen", pls);
         QTest::newRow("pls by type") << server_.url("/listen") << true;
-        // By the first bytes alone.
-        HttpResponse sniffed = HttpResponse::ok("\xEF\xBB\xBF#EXTM3U\n" + deadUrl + "\n" + radioUrl + "\n");
+        // By the first bytes alone; a line of binary data in it is no entry (nothing is asked for it).
+        HttpResponse sniffed =
+            HttpResponse::ok("\xEF\xBB\xBF#EXTM3U\n" + deadUrl + "\n\x01\x7F\xFF\x02" + "bin\n" + radioUrl + "\n");
         sniffed.contentType = "application/octet-stream";
         server_.setRoute("/tune-in", sniffed);
         QTest::newRow("m3u by content") << server_.url("/tune-in") << true;

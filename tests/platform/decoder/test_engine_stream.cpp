@@ -8,6 +8,7 @@
 #include "tools/pcm.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,6 +37,17 @@ class TestEngineStream : public QObject {
     {
         control_message_send_SI(p.player(), XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "http.stall_timeout_ms", 1000);
         control_message_send_SI(p.player(), XA_MSG_SET_PLAYER_ENVIRONMENT_INTEGER, "http.connect_timeout_ms", 2000);
+    }
+    // The most address space the process has held, in KB.
+    static qint64 peakVirtualKb()
+    {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1;
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("VmPeak:"))
+                return line.mid(7).trimmed().split(' ').value(0).toLongLong();
+        return -1;
     }
     static bool stillServing(EngineDriver &p)
     {
@@ -114,6 +126,46 @@ private Q_SLOTS:
         const Pcm got = playUrl(p, server_.url("/old"));
         QVERIFY(got.ok());
         QCOMPARE(maxAbsDifference(got, plain_), 0);
+    }
+
+    void aStreamsId3v2TagIsSteppedOver()
+    {
+        QVERIFY(plain_.ok());
+        // An ID3v2.3 header claiming `size` bytes of tag after it (the size in 7-bit bytes).
+        auto tag = [](quint32 size) {
+            QByteArray t("ID3\x03\x00\x00", 6);
+            for (int shift = 21; shift >= 0; shift -= 7)
+                t += char((size >> shift) & 0x7F);
+            return t;
+        };
+        // 300 KB of tag in front of the song (cover art and all), all of it arrived before the engine reads: the
+        // audio is the plain transfer's.
+        QFile song(song_);
+        QVERIFY(song.open(QIODevice::ReadOnly));
+        const int tagSize = 300 * 1024;
+        server_.setRoute(
+            "/tagged.mp3",
+            HttpResponse::ok(tag(tagSize) + QByteArray(tagSize, '\0') + song.readAll(), HttpResponse::Length::None));
+        EngineDriver p;
+        const Pcm got = playUrl(p, server_.url("/tagged.mp3"));
+        QVERIFY(got.ok());
+        QCOMPARE(got.frames(), plain_.frames());
+        QCOMPARE(maxAbsDifference(got, plain_), 0);
+        // A tag claiming the most an ID3v2 size can say (256 MB) in a stream of a few bytes: nothing is set
+        // aside for what it claims, and the open fails as for any stream without audio.
+        const qint64 before = peakVirtualKb();
+        server_.setRoute("/claims.mp3", HttpResponse::ok(tag(0x0FFFFFFF) + "short", HttpResponse::Length::None));
+        shortTimeouts(p);
+        const size_t mark = p.messages.size();
+        QVERIFY(p.playThrough(server_.url("/claims.mp3"), 15000));
+        QVERIFY(p.waitFor(
+                    [](const XA_Message &m) {
+                        return m.code == XA_MSG_NOTIFY_NACK && m.u8(4) == XA_MSG_COMMAND_INPUT_OPEN;
+                    },
+                    1000, mark) >= 0);
+        const qint64 grown = peakVirtualKb() - before;
+        QVERIFY2(grown < 64 * 1024, qPrintable(QStringLiteral("address space grew by %1 KB").arg(grown)));
+        QVERIFY(stillServing(p));
     }
 
     void refusedOpensAreNacked_data()
@@ -201,6 +253,11 @@ private Q_SLOTS:
             p.send(XA_MSG_COMMAND_INPUT_OPEN, url);
             p.send(XA_MSG_COMMAND_INPUT_CLOSE);
             QVERIFY(p.waitReply(XA_MSG_COMMAND_INPUT_CLOSE, 3000, mark) >= 0);
+            // So is a stream: its transfer does not wait behind those still waiting on the silent server.
+            QElapsedTimer opening;
+            opening.start();
+            QVERIFY(p.open(server_.url("/song.mp3"), 3000));
+            QVERIFY2(opening.elapsed() < 2000, qPrintable(QString::number(opening.elapsed())));
             p.send(XA_MSG_COMMAND_INPUT_OPEN, url);
             deleting.start();
         }
