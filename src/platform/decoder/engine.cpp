@@ -28,6 +28,7 @@ constexpr long kReleaseIdleMs = 1000;
 // A stream that has sent data for this long without one MPEG audio frame is something else.
 constexpr int64_t kNotMpegAfterMs = 2000;
 constexpr size_t kNotMpegAfterBytes = 1024 * 1024;
+constexpr size_t kStreamTagLimit = 16 * 1024 * 1024;
 constexpr size_t kPlaylistLimit = 256 * 1024;
 constexpr int kPlaylistHops = 4;
 
@@ -611,6 +612,7 @@ void Engine::start_stream()
     playlist_text_.clear();
     stream_data_since_ms_ = -1;
     stream_fed_ = 0;
+    stream_tag_bytes_ = 0;
     title_seen_ = 0;
     ready_ = false;
 }
@@ -633,11 +635,12 @@ void Engine::pump_stream()
     size_t taken = 0;     // a fast server never keeps the engine here for longer than a few reads
     while (taken < kStreamStartLimit && (n = stream_->read(buffer, sizeof buffer)) > 0) {
         taken += n;
-        if (stream_data_since_ms_ < 0)
-            stream_data_since_ms_ = now_ms();
         if (!stream_checked_) {
             // The first bytes and the media type tell a playlist, or a format that is not MPEG audio.
             stream_checked_ = true;
+            // A song's cover art may come first: the time and bytes without audio count from the end of its
+            // tag (up to 16 MB of it; a larger size is no picture but garbage).
+            stream_tag_bytes_ = std::min<size_t>(id3v2_tag_bytes(buffer, n), kStreamTagLimit);
             const std::string type = stream_->content_type();
             stream_is_playlist_ = playlist_by_name(url_) || playlist_by_type(type) || playlist_by_content(buffer, n);
             if (!stream_is_playlist_)
@@ -655,6 +658,8 @@ void Engine::pump_stream()
         }
         decoder_->feed(buffer, n);
         stream_fed_ += n;
+        if (stream_data_since_ms_ < 0 && stream_fed_ > stream_tag_bytes_)
+            stream_data_since_ms_ = now_ms();
         if (stream_start_.size() < kStreamStartLimit)
             stream_start_.insert(stream_start_.end(), buffer, buffer + n);
         const int rc = decoder_->probe_format();
@@ -681,7 +686,8 @@ void Engine::pump_stream()
     const HttpStream::State state = stream_->state();
     // A stream whose first seconds (or first megabyte) hold no MPEG audio frame will not start to hold one.
     if (refused.empty() && !stream_is_playlist_ && stream_data_since_ms_ >= 0 &&
-        (now_ms() - stream_data_since_ms_ >= kNotMpegAfterMs || stream_fed_ >= kNotMpegAfterBytes))
+        (now_ms() - stream_data_since_ms_ >= kNotMpegAfterMs ||
+         stream_fed_ - stream_tag_bytes_ >= kNotMpegAfterBytes))
         refused = "data without MPEG audio frames";
     if (refused.empty() && unread) {
         queue_->wake();  // read on at once, the commands that came meanwhile answered first

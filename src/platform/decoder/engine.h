@@ -96,7 +96,8 @@ private:
     bool stream_checked_ = false;        // the stream's first bytes were looked at
     bool stream_is_playlist_ = false;    // the stream is a playlist: its text is collected, not decoded
     std::string playlist_text_;
-    int64_t stream_data_since_ms_ = -1;  // when the first bytes of the stream arrived
+    int64_t stream_data_since_ms_ = -1;  // when the first bytes after the stream's leading tag arrived
+    size_t stream_tag_bytes_ = 0;        // the ID3v2 tag the stream starts with: no audio is looked for in it
     size_t stream_fed_ = 0;              // bytes given to the decoder while its format was unknown
     unsigned title_seen_ = 0;            // the stream title count last looked at
     std::string title_reported_;         // the stream title last reported

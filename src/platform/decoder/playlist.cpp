@@ -196,4 +196,19 @@ std::string not_mpeg_audio(const std::string &content_type, const uint8_t *data,
     return {};
 }
 
+size_t id3v2_tag_bytes(const uint8_t *data, size_t size)
+{
+    // "ID3", version, revision, flags, then the size in four bytes of 7 bits each.
+    if (size < 10 || std::memcmp(data, "ID3", 3) != 0 || data[3] == 0xFF || data[4] == 0xFF)
+        return 0;
+    size_t bytes = 0;
+    for (int i = 6; i < 10; ++i) {
+        if (data[i] & 0x80)
+            return 0;
+        bytes = bytes << 7 | data[i];
+    }
+    const bool footer = data[3] == 4 && (data[5] & 0x10);
+    return 10 + bytes + (footer ? 10 : 0);
+}
+
 }  // namespace xa_engine

@@ -25,4 +25,8 @@ std::vector<std::string> playlist_entries(const std::string &text, const std::st
 // page"; empty when it may be MPEG audio.
 std::string not_mpeg_audio(const std::string &content_type, const uint8_t *data, size_t size);
 
+// The bytes of the ID3v2 tag `data` (a stream's first bytes) starts with, header and footer included; 0 when
+// it starts with none.
+size_t id3v2_tag_bytes(const uint8_t *data, size_t size);
+
 }  // namespace xa_engine

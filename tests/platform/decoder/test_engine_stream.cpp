@@ -138,11 +138,11 @@ private Q_SLOTS:
                 t += char((size >> shift) & 0x7F);
             return t;
         };
-        // 300 KB of tag in front of the song (cover art and all), all of it arrived before the engine reads: the
-        // audio is the plain transfer's.
+        // 1.5 MB of tag in front of the song (cover art and all: more than the megabyte without audio after which
+        // a stream is refused), all of it arrived before the engine reads: the audio is the plain transfer's.
         QFile song(song_);
         QVERIFY(song.open(QIODevice::ReadOnly));
-        const int tagSize = 300 * 1024;
+        const int tagSize = 1536 * 1024;
         server_.setRoute(
             "/tagged.mp3",
             HttpResponse::ok(tag(tagSize) + QByteArray(tagSize, '\0') + song.readAll(), HttpResponse::Length::None));
