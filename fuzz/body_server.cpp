@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace fuzz {
@@ -62,15 +63,20 @@ BodyServer::~BodyServer()
     close(listener_);
 }
 
-std::string BodyServer::url(const char *path) const
-{
-    return origin_ + std::string(path);
-}
+std::string BodyServer::url(const char *path) const { return origin_ + std::string(path); }
 
 void BodyServer::setBody(const uint8_t *data, size_t size)
 {
     std::lock_guard lock(mutex_);
     body_.assign(reinterpret_cast<const char *>(data), size);
+}
+
+void BodyServer::proxyEverything() const
+{
+    for (const char *name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "ALL_PROXY", "all_proxy"})
+        setenv(name, origin_, 1);
+    for (const char *name : {"no_proxy", "NO_PROXY"})
+        unsetenv(name);
 }
 
 void BodyServer::serve()

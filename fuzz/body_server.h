@@ -29,6 +29,9 @@ public:
     std::string url(const char *path) const;
     // The body every later request is answered with.
     void setBody(const uint8_t *data, size_t size);
+    // Makes this server the proxy of every later http and https request of the process (through the
+    // environment libcurl reads), so that no input reaches the network.
+    void proxyEverything() const;
 
 private:
     void serve();

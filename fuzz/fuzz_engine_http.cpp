@@ -11,7 +11,6 @@
 #include <QHashFunctions>
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -24,11 +23,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     fuzz::initialize();
     server = std::make_unique<fuzz::BodyServer>();
-    // Every request goes through the server as a proxy, so that no input reaches the network.
-    for (const char *name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "ALL_PROXY", "all_proxy"})
-        setenv(name, server->url("").c_str(), 1);
-    for (const char *name : {"no_proxy", "NO_PROXY"})
-        unsetenv(name);
+    server->proxyEverything();
     sizedUrl = QString::fromStdString(server->url("/sized.mp3"));
     streamUrl = QString::fromStdString(server->url("/stream.mp3"));
     return 0;

@@ -686,8 +686,7 @@ void Engine::pump_stream()
     const HttpStream::State state = stream_->state();
     // A stream whose first seconds (or first megabyte) hold no MPEG audio frame will not start to hold one.
     if (refused.empty() && !stream_is_playlist_ && stream_data_since_ms_ >= 0 &&
-        (now_ms() - stream_data_since_ms_ >= kNotMpegAfterMs ||
-         stream_fed_ - stream_tag_bytes_ >= kNotMpegAfterBytes))
+        (now_ms() - stream_data_since_ms_ >= kNotMpegAfterMs || stream_fed_ - stream_tag_bytes_ >= kNotMpegAfterBytes))
         refused = "data without MPEG audio frames";
     if (refused.empty() && unread) {
         queue_->wake();  // read on at once, the commands that came meanwhile answered first
