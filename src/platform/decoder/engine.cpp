@@ -657,11 +657,14 @@ void Engine::pump_stream()
             continue;
         }
         decoder_->feed(buffer, n);
+        // What follows the leading tag is kept for a start over at another quality (the decoder skips the tag,
+        // and a tag larger than what is kept would make it skip audio instead).
+        const size_t in_tag = stream_fed_ < stream_tag_bytes_ ? std::min(n, stream_tag_bytes_ - stream_fed_) : 0;
         stream_fed_ += n;
         if (stream_data_since_ms_ < 0 && stream_fed_ > stream_tag_bytes_)
             stream_data_since_ms_ = now_ms();
         if (stream_start_.size() < kStreamStartLimit)
-            stream_start_.insert(stream_start_.end(), buffer, buffer + n);
+            stream_start_.insert(stream_start_.end(), buffer + in_tag, buffer + n);
         const int rc = decoder_->probe_format();
         if (rc == XA_SUCCESS) {
             input_ready();

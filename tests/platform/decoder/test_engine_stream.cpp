@@ -151,6 +151,23 @@ private Q_SLOTS:
         QVERIFY(got.ok());
         QCOMPARE(got.frames(), plain_.frames());
         QCOMPARE(maxAbsDifference(got, plain_), 0);
+        // The same behind a tag, at a quarter of a rate that has no quarter: the engine starts the stream over
+        // at half the rate, from the first frame after the tag.
+        Tone low;
+        low.seconds = 2;
+        Mp3Options lowOptions;
+        lowOptions.resampleHz = 22050;
+        lowOptions.bitrate = 64;
+        QFile lowSong(fx_->mp3("low.mp3", low, lowOptions));
+        QVERIFY(lowSong.open(QIODevice::ReadOnly));
+        server_.setRoute(
+            "/tagged-low.mp3",
+            HttpResponse::ok(tag(tagSize) + QByteArray(tagSize, '\0') + lowSong.readAll(), HttpResponse::Length::None));
+        EngineDriver q;
+        q.send(XA_MSG_SET_CODEC_QUALITY, XA_CODEC_QUALITY_QUARTER);
+        const Pcm quarter = playUrl(q, server_.url("/tagged-low.mp3"));
+        QCOMPARE(quarter.rate, 11025);
+        QVERIFY2(qAbs(quarter.seconds() - 2.0) < 0.1, qPrintable(QString::number(quarter.seconds())));
         // A tag claiming the most an ID3v2 size can say (256 MB) in a stream of a few bytes: nothing is set
         // aside for what it claims, and the open fails as for any stream without audio.
         const qint64 before = peakVirtualKb();
